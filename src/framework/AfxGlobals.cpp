@@ -1,0 +1,37 @@
+#include "framework/AfxGlobals.h"
+
+#include <string>
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+CString AfxGetAppName()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    CString name(path);
+    name = name.Mid(name.ReverseFind(L'\\') + 1);
+    const int dot = name.ReverseFind(L'.');
+    return dot > 0 ? name.Left(dot) : name;
+}
+
+BOOL AfxInitRichEdit()
+{
+    // Stays loaded for the life of the process, as the controls may be created at any time.
+    static const HMODULE richEdit = LoadLibraryW(L"RICHED32.DLL");
+    return richEdit != nullptr;
+}
+
+CString LoadResourceString(UINT id)
+{
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? CString(text, length) : CString();
+}

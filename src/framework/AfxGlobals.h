@@ -1,0 +1,20 @@
+#pragma once
+
+#include "framework/CString.h"
+
+#include <windows.h>
+
+class CWinApp;
+
+CWinApp* AfxGetApp();
+HINSTANCE AfxGetInstanceHandle();
+HINSTANCE AfxGetResourceHandle();
+
+// The program's name: its executable's file name without folder and extension.
+CString AfxGetAppName();
+
+// Loads the rich-edit library the dialogs' rich-edit controls need; false when it is missing.
+BOOL AfxInitRichEdit();
+
+// A string resource of this module, empty when there is none.
+CString LoadResourceString(UINT id);

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "framework/CWnd.h"
+
+// A static control; its behaviour is the control's own.
+class CStatic : public CWnd {};
