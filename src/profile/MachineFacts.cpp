@@ -1,0 +1,108 @@
+#include "profile/MachineFacts.h"
+
+#include "framework/UniqueHandle.h"
+
+#include <ctime>
+#include <vector>
+
+namespace MachineFacts {
+
+bool IsWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+CString KnownFolderPath(REFKNOWNFOLDERID folder)
+{
+    PWSTR path = nullptr;
+    CString result;
+    if (SUCCEEDED(SHGetKnownFolderPath(folder, 0, nullptr, &path))) {
+        result = path;
+    }
+    CoTaskMemFree(path);
+    return result;
+}
+
+CString EnvironmentVariable(const wchar_t* name)
+{
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(name, buffer, MAX_PATH);
+    return length >= 1 && length <= MAX_PATH - 1 ? CString(buffer, static_cast<int>(length)) : CString();
+}
+
+std::string MachineGuid()
+{
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", 0, KEY_READ | KEY_WOW64_64KEY,
+                      key.Receive()) != ERROR_SUCCESS) {
+        return {};
+    }
+    char buffer[255] = {};
+    DWORD size = sizeof(buffer) - 1;
+    if (RegQueryValueExA(key.Get(), "MachineGuid", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    return std::string(buffer);
+}
+
+std::string LocalTimestamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_s(&local, &now) != 0) {
+        return {};
+    }
+    char text[32] = {};
+    const std::size_t length = std::strftime(text, sizeof(text), "%Y%m%d%H%M%S", &local);
+    return std::string(text, length);
+}
+
+std::string CurrentTimeMillis()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const long long since1601 = static_cast<long long>((static_cast<unsigned long long>(now.dwHighDateTime) << 32) |
+                                                       now.dwLowDateTime);
+    constexpr long long kFrom1601To1970 = 116444736000000000LL;
+    return std::to_string((since1601 - kFrom1601To1970) / 10000);
+}
+
+CString CreateUniqueTempFolder()
+{
+    wchar_t tempPath[MAX_PATH] = {};
+    wchar_t name[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, tempPath);
+    if (GetTempFileNameW(tempPath, L"ISV", 0, name) == 0) {
+        return {};
+    }
+    DeleteFileW(name);
+    CreateDirectoryW(name, nullptr);
+    return CString(name);
+}
+
+CString FileVersion(HMODULE module)
+{
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), RT_VERSION);
+    const DWORD size = resource ? SizeofResource(module, resource) : 0;
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data || size == 0) {
+        return {};
+    }
+    // VerQueryValueW may write into the block, so it works on a copy.
+    std::vector<BYTE> block(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT infoSize = 0;
+    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) || !info ||
+        infoSize < sizeof(VS_FIXEDFILEINFO)) {
+        return {};
+    }
+    CString version;
+    version.Format(L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                   HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
+    return version;
+}
+
+}  // namespace MachineFacts

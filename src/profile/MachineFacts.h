@@ -1,0 +1,38 @@
+#pragma once
+
+#include "framework/CString.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+// Facts about the machine and the moment, read from the system each time they are asked for.
+namespace MachineFacts {
+
+// True when the (32-bit) setup runs under WOW64, i.e. on 64-bit Windows.
+bool IsWow64();
+
+// A known folder of the current user; empty when the system cannot give it.
+CString KnownFolderPath(REFKNOWNFOLDERID folder);
+
+// The value of an environment variable if it fits in 259 characters, else empty.
+CString EnvironmentVariable(const wchar_t* name);
+
+// The machine's MachineGuid (64-bit registry view) as narrow text; empty when it cannot be read.
+std::string MachineGuid();
+
+// Local time now as "%Y%m%d%H%M%S"; empty when the conversion fails.
+std::string LocalTimestamp();
+
+// Milliseconds since 1970-01-01 00:00 UTC, in decimal.
+std::string CurrentTimeMillis();
+
+// Makes a new, empty, uniquely named folder in the user's temporary directory and returns its path.
+// Nothing is checked here: the caller keeps the path only if it is a directory.
+CString CreateUniqueTempFolder();
+
+// The fixed file version of a module's version resource as "a.b.c.d"; empty without one.
+CString FileVersion(HMODULE module);
+
+}  // namespace MachineFacts
