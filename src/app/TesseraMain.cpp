@@ -1,0 +1,4 @@
+#include "app/CTesseraApp.h"
+
+// The one application object; wWinMain of the framework runs it.
+CTesseraApp theApp;

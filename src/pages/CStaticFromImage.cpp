@@ -1,0 +1,44 @@
+#include "pages/CStaticFromImage.h"
+
+#include "framework/AfxGlobals.h"
+#include "pages/ImageLoading.h"
+
+#include "framework/GdiPlus.h"
+
+CStaticFromImage::CStaticFromImage()
+{
+    m_messageMap.OnMessage(WM_PAINT, [this](WPARAM, LPARAM) { OnPaint(); return 0; });
+    m_messageMap.OnMessage(WM_ERASEBKGND, [](WPARAM, LPARAM) { return 1; });
+}
+
+void CStaticFromImage::SetImage(std::shared_ptr<Gdiplus::Image> image)
+{
+    m_image = std::move(image);
+    if (m_hWnd) {
+        Invalidate(TRUE);
+    }
+}
+
+void CStaticFromImage::LoadImage(UINT resourceId, const wchar_t* resourceType)
+{
+    SetImage(LoadImageResource(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId), resourceType));
+}
+
+void CStaticFromImage::OnPaint()
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    RECT client;
+    GetClientRect(&client);
+    // The parent's static colour is the background a transparent or missing image lets through.
+    HWND parent = ::GetParent(m_hWnd);
+    auto brush = reinterpret_cast<HBRUSH>(
+        ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hWnd)));
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    if (m_image) {
+        Gdiplus::Graphics graphics(dc);
+        graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        graphics.DrawImage(m_image.get(), 0, 0, client.right - client.left, client.bottom - client.top);
+    }
+    EndPaint(m_hWnd, &paint);
+}
