@@ -1,0 +1,70 @@
+#include <doctest/doctest.h>
+
+#include "ProcessDriver.h"
+#include "WineEnvironment.h"
+
+#include <string>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+bool IsIsvBuild()
+{
+    return std::string(TESSERA_WIZARD_KEY_TEXT) == "ISV";
+}
+
+const std::wstring& MainTitle()
+{
+    static const std::wstring title = IsIsvBuild() ? L"Bramble Web " : L"Setup";
+    return title;
+}
+
+HWND WaitForMainWindow(const ProcessDriver& setup)
+{
+    return setup.WaitForWindow([](HWND window) { return WindowTextOf(window) == MainTitle(); }, 30s);
+}
+
+// Closes the wizard as a user would, confirming the exit question if one is asked.
+void CloseWizard(const ProcessDriver& setup, HWND mainWindow)
+{
+    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    if (HWND question = setup.WaitForWindow(
+            [mainWindow](HWND window) { return window != mainWindow && WindowClassOf(window) == L"#32770"; }, 2s)) {
+        PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+}
+
+}  // namespace
+
+TEST_CASE("The real setup opens its main window and refuses a second start")
+{
+    const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
+    ProcessDriver first(executable);
+    REQUIRE(first.Started());
+    HWND mainWindow = WaitForMainWindow(first);
+    REQUIRE(mainWindow != nullptr);
+    CHECK(WindowTextOf(mainWindow) == MainTitle());
+
+    ProcessDriver second(executable);
+    REQUIRE(second.Started());
+    HWND box = second.WaitForWindow([](HWND window) { return IsDialogWithCaption(window, L"Error"); }, 30s);
+    REQUIRE(box != nullptr);
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    CHECK(std::wstring(text) == L"Another setup is already running, please close it and try again");
+    CHECK(second.WaitForWindow([](HWND window) { return WindowTextOf(window) == MainTitle(); }, 0ms) == nullptr);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(second.WaitForExit(15s).has_value());
+
+    CloseWizard(first, mainWindow);
+    REQUIRE(first.WaitForExit(30s).has_value());
+
+    ProcessDriver third(executable);
+    HWND thirdWindow = WaitForMainWindow(third);
+    CHECK(thirdWindow != nullptr);
+    if (thirdWindow) {
+        CloseWizard(third, thirdWindow);
+        CHECK(third.WaitForExit(30s).has_value());
+    }
+}

@@ -1,0 +1,30 @@
+// Runs a doctest suite under Wine with GDI+ started, as the setup has it, and with message boxes
+// answered by a recorder so that no test can block on a modal box.
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest/doctest.h>
+
+#include "MessageBoxRecorder.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include "framework/GdiPlus.h"
+
+int main(int argc, char** argv)
+{
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_LINK_CLASS};
+    InitCommonControlsEx(&controls);
+    LoadLibraryW(L"RICHED32.DLL");
+
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+
+    int result = 0;
+    {
+        MessageBoxRecorder unexpectedBoxes;
+        doctest::Context context(argc, argv);
+        result = context.run();
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return result;
+}
