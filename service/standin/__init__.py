@@ -1,0 +1,1 @@
+"""Stand-in for the operator's configuration, telemetry and download service."""
