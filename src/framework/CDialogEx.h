@@ -15,6 +15,7 @@ public:
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
     void EndDialog(int result);
 
+    UINT TemplateId() const { return m_templateId; }
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     void SetBackgroundColor(COLORREF color, BOOL repaint = TRUE);
 
