@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "BuildVariant.h"
 #include "MessageBoxRecorder.h"
 #include "WindowTestHelpers.h"
 #include "app/CTesseraDlg.h"
@@ -9,11 +10,6 @@
 #include <string>
 
 namespace {
-
-bool IsIsvBuild()
-{
-    return std::string(TESSERA_WIZARD_KEY_TEXT) == "ISV";
-}
 
 CString MenuItemText(HMENU menu, int position)
 {

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "BuildVariant.h"
 #include "ProcessDriver.h"
 #include "WineEnvironment.h"
 
@@ -8,11 +9,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-bool IsIsvBuild()
-{
-    return std::string(TESSERA_WIZARD_KEY_TEXT) == "ISV";
-}
 
 const std::wstring& MainTitle()
 {

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "BuildVariant.h"
 #include "MessageBoxRecorder.h"
 #include "profile/ConfigurationManager.h"
 
@@ -15,11 +16,6 @@ namespace {
 bool IsDirectory(const CString& path)
 {
     return !path.IsEmpty() && PathIsDirectoryW(path);
-}
-
-bool IsIsvBuild()
-{
-    return std::string(TESSERA_WIZARD_KEY_TEXT) == "ISV";
 }
 
 // Points the temporary directory somewhere else for as long as it lives.

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+// The variant the suite was built for; TESSERA_WIZARD_KEY_TEXT is defined per suite executable.
+inline bool IsIsvBuild()
+{
+    return std::string(TESSERA_WIZARD_KEY_TEXT) == "ISV";
+}
