@@ -1,0 +1,57 @@
+#pragma once
+
+#include "framework/CBrush.h"
+#include "framework/CDialogEx.h"
+#include "framework/CFont.h"
+#include "pages/ButtonType.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class LanguageManager;
+
+// Base of every wizard page: a child dialog with an accent band at the bottom, texts bound to its
+// controls by string key, a fixed name, and the two handlers through which it talks to the controller.
+class IPage : public CDialogEx {
+public:
+    using ButtonHandler = std::function<void(ButtonType)>;
+    using ErrorHandler = std::function<void(const CString& title, const CString& text)>;
+
+    IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, CWnd* parent);
+    ~IPage() override;
+
+    // Called each time the page becomes the shown page.
+    virtual void OnNavigateToPage() = 0;
+    virtual void SetButtonHandler(ButtonHandler handler);
+    virtual void SetErrorHandler(ErrorHandler handler);
+    // Applies the current language to the bound controls; a key without text leaves the control as it is.
+    virtual void UpdateTexts();
+    virtual CString GetPageName() const = 0;
+
+    // Enter and Escape never close a page.
+    void OnOK() override {}
+    void OnCancel() override {}
+
+protected:
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind) override;
+
+    void BindText(const std::string& key, int controlId);
+    // A handler is called only when the controller has set it.
+    void NotifyButton(ButtonType type) const;
+    void NotifyError(const CString& title, const CString& text) const;
+
+    // Opens the clicked link of a SysLink control with the shell; links without an address do nothing.
+    LRESULT OnLinkClick(NMHDR& notification);
+    // Gives a page's title control a heavy font, kept as long as the page exists.
+    void MakeTitleFont(CWnd& title);
+
+    std::shared_ptr<LanguageManager> m_languageManager;
+    std::vector<std::pair<CWnd*, std::string>> m_texts;
+    CBrush m_bandBrush;
+    ButtonHandler m_buttonHandler;
+    ErrorHandler m_errorHandler;
+    CFont m_titleFont;
+};
