@@ -1,175 +1,126 @@
 #include <doctest/doctest.h>
 
 #include "DownloadTestSupport.h"
-#include "StandInService.h"
-#include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
-#include "transfer/DownloadManager.h"
 
 #include <chrono>
-#include <future>
+#include <fstream>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-CString Url(const StandInService& service, const char* path)
+int CountRequests(const StandInService& service, const std::string& path)
 {
-    return CString(service.BaseUrl()) + AnsiToCString(path);
-}
-
-DownloadManager::Result RunDownload(DownloadManager& manager, const CString& url, const CString& name = CString())
-{
-    auto task = std::async(std::launch::async, &DownloadManager::DownloadFile, &manager, url, nullptr, name, true);
-    return WaitPumping(task);
-}
-
-int CountRequests(const nlohmann::json& requests, const std::string& path)
-{
-    int count = 0;
-    for (const auto& request : requests) {
-        count += request["path"] == path ? 1 : 0;
-    }
-    return count;
+    const auto requests = service.Requests();
+    return static_cast<int>(std::count_if(requests.begin(), requests.end(),
+                                          [&path](const auto& request) { return request["path"] == path; }));
 }
 
 }  // namespace
 
-TEST_CASE("When both transports fail the text names both and no file is left")
+TEST_CASE("When both transports fail the text names both failures and no file is left")
 {
     StandInService service;
     service.LoadScenario("downloads");
     ScopedDownloadFolder folder;
     DownloadManager manager;
 
-    SUBCASE("the server answers 404 to both")
+    SUBCASE("404 to both, two seconds apart; a file of that name from before is gone too")
     {
+        std::ofstream(std::filesystem::path(folder.FileAt(L"missing.bin").Str())) << "old";
+        REQUIRE(folder.FileNames().size() == 1);
         const auto started = Clock::now();
-        const auto [ok, text] = RunDownload(manager, Url(service, "/f/missing.bin"));
+        const auto [ok, text] = Download(manager, UrlOf(service, "/f/missing.bin"));
         CHECK_FALSE(ok);
         CHECK(text.Find(L"[WINHTTP] Server returned status code: 404 [WININET] Server returned status code: HTTP 404 - ") ==
               0);
-        // The fallback waits two seconds before it asks again.
         CHECK(Clock::now() - started >= std::chrono::milliseconds(1900));
-        CHECK(CountRequests(service.Requests(), "/f/missing.bin") == 2);
+        CHECK(CountRequests(service, "/f/missing.bin") == 2);
+        CHECK(folder.FileNames().empty());
     }
     SUBCASE("a body shorter than its Content-Length, twice")
     {
-        const auto [ok, text] = RunDownload(manager, Url(service, "/f/truncated.bin"));
-        CHECK_FALSE(ok);
-        CHECK(text == L"[WINHTTP] Download was incomplete: content length: 1048576, downloaded: 524288"
-                      L" [WININET] Download was incomplete: content length: 1048576, downloaded: 524288");
+        CHECK(Download(manager, UrlOf(service, "/f/truncated.bin")) ==
+              DownloadManager::Result{false,
+                                      L"[WINHTTP] Download was incomplete: content length: 1048576, downloaded: 524288"
+                                      L" [WININET] Download was incomplete: content length: 1048576, downloaded: 524288"});
+        CHECK(folder.FileNames().empty());
     }
-    SUBCASE("a connection reset, twice")
+    SUBCASE("a target held open by someone else: the error number and the system's text")
     {
-        const auto [ok, text] = RunDownload(manager, Url(service, "/f/reset.bin"));
-        CHECK_FALSE(ok);
-        CHECK(text.Find(L"[WINHTTP] ") == 0);
-        CHECK(text.Find(L" [WININET] ") > 0);
+        const UniqueFileHandle locked(CreateFileW(folder.FileAt(L"one-mib.bin"), GENERIC_WRITE, 0, nullptr,
+                                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        REQUIRE(locked.IsValid());
+        const CString reason = DownloadManager::FormatSystemMessage(ERROR_SHARING_VIOLATION);
+        CHECK_FALSE(reason.IsEmpty());
+        CHECK(Download(manager, UrlOf(service, "/f/one-mib.bin")) ==
+              DownloadManager::Result{false, L"[WINHTTP] Failed to open file for writing: 32 - " + reason +
+                                                 L" [WININET] Failed to open file for writing: 32 - " + reason});
     }
-    SUBCASE("a file left from before is removed too")
-    {
-        {
-            const UniqueFileHandle old(CreateFileW(folder.FileAt(L"missing.bin"), GENERIC_WRITE, 0, nullptr,
-                                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            REQUIRE(old.IsValid());
-        }
-        CHECK_FALSE(RunDownload(manager, Url(service, "/f/missing.bin")).first);
-    }
-    CHECK(folder.FileNames().empty());
 }
 
-TEST_CASE("WinINet makes up for a failed WinHTTP attempt and the text keeps the WinHTTP failure")
+TEST_CASE("WinINet makes up for a failed WinHTTP attempt, and the text keeps the WinHTTP failure")
 {
     StandInService service;
-    service.LoadScenario(nlohmann::json{{"extends", "downloads"},
-                                        {"faults", {{"/f/one-mib.bin", {{{"status", 503}}}}}}});
+    service.LoadScenario(nlohmann::json{{"extends", "downloads"}, {"faults", {{"/f/one-mib.bin", {{{"status", 503}}}}}}});
     ScopedDownloadFolder folder;
     DownloadManager manager;
 
-    const auto [ok, text] = RunDownload(manager, Url(service, "/f/one-mib.bin"));
-    CHECK(ok);
-    CHECK(text == L"[WINHTTP] Server returned status code: 503");
+    CHECK(Download(manager, UrlOf(service, "/f/one-mib.bin")) ==
+          DownloadManager::Result{true, L"[WINHTTP] Server returned status code: 503"});
     CHECK(manager.m_lastDownloadPath == folder.FileAt(L"one-mib.bin"));
     CHECK(ReadFileBytes(folder.FileAt(L"one-mib.bin")).size() == 1048576);
 }
 
-TEST_CASE("A system failure is told with its error number and the system's text")
+TEST_CASE("Cancelling stops a download at its next read, ends the pause at once and starts no fallback")
 {
     StandInService service;
-    service.LoadScenario("downloads");
-    ScopedDownloadFolder folder;
-    DownloadManager manager;
-    // Held open without sharing, so neither transport can write it.
-    const UniqueFileHandle locked(CreateFileW(folder.FileAt(L"one-mib.bin"), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    REQUIRE(locked.IsValid());
-
-    const auto [ok, text] = RunDownload(manager, Url(service, "/f/one-mib.bin"));
-    CHECK_FALSE(ok);
-    const CString reason = DownloadManager::FormatSystemMessage(ERROR_SHARING_VIOLATION);
-    CHECK_FALSE(reason.IsEmpty());
-    CHECK(text == L"[WINHTTP] Failed to open file for writing: 32 - " + reason +
-                      L" [WININET] Failed to open file for writing: 32 - " + reason);
-    CHECK(DownloadManager::FormatSystemMessage(0x2FFFFFFF).IsEmpty());
-}
-
-TEST_CASE("Cancelling stops a running download at its next read, and no fallback starts")
-{
-    StandInService service;
-    // 4 MiB in 64 KiB pieces 50 ms apart: more than three seconds in all.
-    service.LoadScenario("downloads");
+    // /f/slow.bin: 4 MiB in 64 KiB pieces 50 ms apart, more than three seconds in all.
+    service.LoadScenario(nlohmann::json{
+        {"extends", "downloads"},
+        {"faults", {{"/f/slow-after-503.bin", {{{"status", 503}}, {{"slow", {{"chunk", 65536}, {"interval", 0.05}}}}}}}},
+        {"files", {{"/f/slow-after-503.bin", {{"generate", {{"size", 4 << 20}, {"seed", 4}}}}}}}});
     ScopedDownloadFolder folder;
     DownloadManager manager;
     ProgressWindow window;
+    // Cancels once the body is flowing (or after a while), and tells how long the download took to stop.
+    const auto cancelAndWait = [&](std::future<DownloadManager::Result>& task, bool waitForBody) {
+        if (waitForBody) {
+            REQUIRE(PumpMessagesUntil([&window] { return !window.m_percentages.empty(); }, std::chrono::seconds(20)));
+        } else {
+            PumpMessagesFor(std::chrono::milliseconds(700));
+        }
+        const auto cancelled = Clock::now();
+        manager.m_cancelled = true;
+        const auto result = WaitPumping(task);
+        CHECK(Clock::now() - cancelled < std::chrono::milliseconds(1000));
+        return result;
+    };
 
-    SUBCASE("over WinHTTP")
+    SUBCASE("during the WinHTTP body")
     {
-        auto task = std::async(std::launch::async, &DownloadManager::DownloadFile, &manager,
-                               Url(service, "/f/slow.bin"), window.Handle(), CString(), true);
-        REQUIRE(PumpMessagesUntil([&window] { return !window.Percentages().empty(); }, std::chrono::seconds(20)));
-        const auto cancelled = Clock::now();
-        manager.m_cancelled = true;
-        const auto [ok, text] = WaitPumping(task);
-        CHECK(Clock::now() - cancelled < std::chrono::milliseconds(1000));
-        CHECK_FALSE(ok);
-        CHECK(text == L"[WINHTTP] Download cancelled.");
-        CHECK(CountRequests(service.Requests(), "/f/slow.bin") == 1);
+        auto task = StartDownload(manager, UrlOf(service, "/f/slow.bin"), window.Handle());
+        CHECK(cancelAndWait(task, true) == DownloadManager::Result{false, L"[WINHTTP] Download cancelled."});
+        CHECK(CountRequests(service, "/f/slow.bin") == 1);
     }
-    SUBCASE("over WinINet, after WinHTTP failed")
+    SUBCASE("during the WinINet body, after WinHTTP failed")
     {
-        service.LoadScenario(nlohmann::json{
-            {"extends", "downloads"},
-            {"faults", {{"/f/slow.bin", {{{"status", 503}}, {{"slow", {{"chunk", 65536}, {"interval", 0.05}}}}}}}}});
-        auto task = std::async(std::launch::async, &DownloadManager::DownloadFile, &manager,
-                               Url(service, "/f/slow.bin"), window.Handle(), CString(), true);
-        REQUIRE(PumpMessagesUntil([&window] { return !window.Percentages().empty(); }, std::chrono::seconds(20)));
-        const auto cancelled = Clock::now();
-        manager.m_cancelled = true;
-        const auto [ok, text] = WaitPumping(task);
-        CHECK(Clock::now() - cancelled < std::chrono::milliseconds(1000));
-        CHECK_FALSE(ok);
-        CHECK(text == L"[WINHTTP] Server returned status code: 503 [WININET] Download cancelled.");
+        auto task = StartDownload(manager, UrlOf(service, "/f/slow-after-503.bin"), window.Handle());
+        CHECK(cancelAndWait(task, true) ==
+              DownloadManager::Result{false, L"[WINHTTP] Server returned status code: 503 [WININET] Download cancelled."});
     }
     SUBCASE("during the pause before the fallback")
     {
-        auto task = std::async(std::launch::async, &DownloadManager::DownloadFile, &manager,
-                               Url(service, "/f/missing.bin"), nullptr, CString(), true);
-        PumpMessagesFor(std::chrono::milliseconds(700));
-        const auto cancelled = Clock::now();
-        manager.m_cancelled = true;
-        const auto [ok, text] = WaitPumping(task);
-        CHECK(Clock::now() - cancelled < std::chrono::milliseconds(500));
-        CHECK_FALSE(ok);
-        CHECK(text == L"[WINHTTP] Server returned status code: 404");
-        CHECK(CountRequests(service.Requests(), "/f/missing.bin") == 1);
+        auto task = StartDownload(manager, UrlOf(service, "/f/missing.bin"));
+        CHECK(cancelAndWait(task, false) == DownloadManager::Result{false, L"[WINHTTP] Server returned status code: 404"});
+        CHECK(CountRequests(service, "/f/missing.bin") == 1);
     }
-    SUBCASE("a later download stops before its body")
+    SUBCASE("before the download starts")
     {
         manager.m_cancelled = true;
-        const auto [ok, text] = RunDownload(manager, Url(service, "/f/one-mib.bin"));
-        CHECK_FALSE(ok);
-        CHECK(text == L"[WINHTTP] Download cancelled.");
+        CHECK(Download(manager, UrlOf(service, "/f/one-mib.bin")) ==
+              DownloadManager::Result{false, L"[WINHTTP] Download cancelled."});
     }
     CHECK(folder.FileNames().empty());
 }

@@ -2,24 +2,23 @@
 
 #include "WineEnvironment.h"
 #include "app/WindowMessages.h"
+#include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
 
-#include "framework/UniqueHandle.h"
-
 #include <algorithm>
-#include <stdexcept>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 ScopedDownloadFolder::ScopedDownloadFolder() : m_path(MachineFacts::CreateUniqueTempFolder())
 {
-    if (m_path.IsEmpty() || GetFileAttributesW(m_path) == INVALID_FILE_ATTRIBUTES) {
+    if (m_path.IsEmpty() || !std::filesystem::is_directory(m_path.Str())) {
         throw std::runtime_error("cannot create a download folder");
     }
     auto configuration = ConfigurationManager::Instance();
-    m_previousDownloadFolder = configuration->m_downloadFolder;
-    m_previousTempFolder = configuration->m_tempFolder;
-    configuration->m_downloadFolder = m_path;
-    configuration->m_tempFolder = m_path;
+    m_previousDownloadFolder = std::exchange(configuration->m_downloadFolder, m_path);
+    m_previousTempFolder = std::exchange(configuration->m_tempFolder, m_path);
 }
 
 ScopedDownloadFolder::~ScopedDownloadFolder()
@@ -27,54 +26,33 @@ ScopedDownloadFolder::~ScopedDownloadFolder()
     auto configuration = ConfigurationManager::Instance();
     configuration->m_downloadFolder = m_previousDownloadFolder;
     configuration->m_tempFolder = m_previousTempFolder;
-    for (const CString& name : FileNames()) {
-        DeleteFileW(FileAt(name));
-    }
-    RemoveDirectoryW(m_path);
-}
-
-CString ScopedDownloadFolder::FileAt(const wchar_t* name) const
-{
-    return m_path + L"\\" + name;
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path.Str(), ignored);
 }
 
 std::vector<CString> ScopedDownloadFolder::FileNames() const
 {
     std::vector<CString> names;
-    WIN32_FIND_DATAW found{};
-    const UniqueFindHandle search(FindFirstFileW(m_path + L"\\*", &found));
-    if (!search) {
-        return names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_path.Str())) {
+        names.emplace_back(entry.path().filename().c_str());
     }
-    do {
-        const CString name = found.cFileName;
-        if (name != L"." && name != L"..") {
-            names.push_back(name);
-        }
-    } while (FindNextFileW(search.Get(), &found));
     std::sort(names.begin(), names.end());
     return names;
 }
 
 ProgressWindow::ProgressWindow()
 {
-    static const wchar_t* kClass = L"TesseraTestProgressWindow";
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &ProgressWindow::WindowProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kClass;
+    windowClass.lpszClassName = L"TesseraTestProgressWindow";
     RegisterClassW(&windowClass);
-    m_window = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                               nullptr);
+    m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
     if (m_window == nullptr) {
         throw std::runtime_error("cannot create the progress window");
     }
     SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-ProgressWindow::~ProgressWindow()
-{
-    DestroyWindow(m_window);
 }
 
 LRESULT CALLBACK ProgressWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -91,26 +69,30 @@ LRESULT CALLBACK ProgressWindow::WindowProcedure(HWND window, UINT message, WPAR
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-std::vector<char> ReadFileBytes(const CString& path)
+std::future<DownloadManager::Result> StartDownload(DownloadManager& manager, const CString& url, HWND window,
+                                                   const CString& name)
 {
-    const UniqueFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size)) {
-        throw std::runtime_error("cannot read a file");
-    }
-    std::vector<char> bytes(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        throw std::runtime_error("cannot read a file");
-    }
-    return bytes;
+    return std::async(std::launch::async, &DownloadManager::DownloadFile, &manager, url, window, name, true);
 }
 
-bool FileExists(const CString& path)
+DownloadManager::Result Download(DownloadManager& manager, const CString& url, HWND window, const CString& name)
 {
-    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+    auto task = StartDownload(manager, url, window, name);
+    return WaitPumping(task);
+}
+
+CString UrlOf(const StandInService& service, const char* path)
+{
+    return CString(service.BaseUrl()) + AnsiToCString(path);
+}
+
+std::vector<char> ReadFileBytes(const CString& path)
+{
+    std::ifstream file(std::filesystem::path(path.Str()), std::ios::binary);
+    if (!file) {
+        throw std::runtime_error("cannot read " + ToUtf8(path));
+    }
+    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 CString RepositoryFile(const char* relativePath)

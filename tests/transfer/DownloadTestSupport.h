@@ -1,16 +1,20 @@
 #pragma once
 
+#include "StandInService.h"
+#include "WindowTestHelpers.h"
 #include "framework/CString.h"
+#include "framework/TextConversion.h"
+#include "transfer/DownloadManager.h"
 
 #include <windows.h>
 
 #include <chrono>
 #include <future>
-#include <string>
+#include <stdexcept>
 #include <vector>
 
 // A fresh folder that both download folders of the process-wide configuration point at while it
-// lives; the old folders come back and the folder is removed (with what is in it) afterwards.
+// lives; afterwards the old folders come back and the folder goes, with what is in it.
 class ScopedDownloadFolder {
 public:
     ScopedDownloadFolder();
@@ -19,9 +23,8 @@ public:
     ScopedDownloadFolder& operator=(const ScopedDownloadFolder&) = delete;
 
     const CString& Path() const { return m_path; }
-    CString FileAt(const wchar_t* name) const;
-    // Names of the files in the folder, sorted.
-    std::vector<CString> FileNames() const;
+    CString FileAt(const wchar_t* name) const { return m_path + L"\\" + name; }
+    std::vector<CString> FileNames() const;  // sorted
 
 private:
     CString m_path;
@@ -29,35 +32,43 @@ private:
     CString m_previousTempFolder;
 };
 
-// A hidden window of the test thread that records the download messages posted to it.
+// A message-only window of the test thread that records the download messages posted to it.
 class ProgressWindow {
 public:
     ProgressWindow();
-    ~ProgressWindow();
+    ~ProgressWindow() { DestroyWindow(m_window); }
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
     HWND Handle() const { return m_window; }
-    const std::vector<unsigned>& Percentages() const { return m_percentages; }
-    int SizeUnknownCount() const { return m_sizeUnknown; }
+    std::vector<unsigned> m_percentages;
+    int m_sizeUnknown = 0;
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
     HWND m_window = nullptr;
-    std::vector<unsigned> m_percentages;
-    int m_sizeUnknown = 0;
 };
 
-// Pumps the test thread's messages until the future is ready (then a little longer, so that every
-// message posted before the end is delivered) and returns its value.
+// Pumps the test thread's messages until the task is done, and a little longer so that everything
+// it posted is delivered, then gives its result.
 template <class T>
-T WaitPumping(std::future<T>& future, std::chrono::milliseconds timeout = std::chrono::seconds(120));
+T WaitPumping(std::future<T>& task)
+{
+    const auto ready = [&task] { return task.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
+    if (!PumpMessagesUntil(ready, std::chrono::seconds(120))) {
+        throw std::runtime_error("the task did not end in time");
+    }
+    PumpMessagesFor(std::chrono::milliseconds(50));
+    return task.get();
+}
 
+// DownloadFile on a std::async task, as the download pages run it, into the temporary folder.
+std::future<DownloadManager::Result> StartDownload(DownloadManager& manager, const CString& url, HWND window = nullptr,
+                                                   const CString& name = CString());
+DownloadManager::Result Download(DownloadManager& manager, const CString& url, HWND window = nullptr,
+                                 const CString& name = CString());
+
+CString UrlOf(const StandInService& service, const char* path);
 std::vector<char> ReadFileBytes(const CString& path);
-bool FileExists(const CString& path);
-
 // A file of the repository as the program under Wine sees it.
 CString RepositoryFile(const char* relativePath);
-
-#include "DownloadTestSupport.inl"

@@ -1,120 +1,87 @@
 #include <doctest/doctest.h>
 
 #include "DownloadTestSupport.h"
-#include "StandInService.h"
-#include "framework/TextConversion.h"
-#include "transfer/DownloadManager.h"
 
-#include <condition_variable>
-#include <mutex>
-#include <optional>
 #include <thread>
 
 namespace {
 
-// What a callback of FetchToMemoryAsync received, and on which thread.
-class FetchOutcome {
-public:
-    DownloadManager::FetchCallback Callback()
-    {
-        return [this](std::unique_ptr<std::vector<char>> bytes) {
-            std::lock_guard lock(m_mutex);
-            m_bytes = std::move(bytes);
-            m_thread = std::this_thread::get_id();
-            m_done = true;
-            m_changed.notify_all();
-        };
-    }
-
-    bool Wait()
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(30), [this] { return m_done; });
-    }
-
-    std::unique_ptr<std::vector<char>> m_bytes;
-    std::thread::id m_thread;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_done = false;
+struct Fetched {
+    std::unique_ptr<std::vector<char>> bytes;
+    std::thread::id thread;
 };
+
+// Runs FetchToMemoryAsync and waits for its callback.
+Fetched FetchAsync(DownloadManager& manager, const CString& url, const std::function<void()>& meanwhile = {})
+{
+    std::promise<Fetched> called;
+    auto result = called.get_future();
+    manager.FetchToMemoryAsync(url, [&called](std::unique_ptr<std::vector<char>> bytes) {
+        called.set_value({std::move(bytes), std::this_thread::get_id()});
+    });
+    if (meanwhile) {
+        meanwhile();
+    }
+    REQUIRE(result.wait_for(std::chrono::seconds(30)) == std::future_status::ready);
+    return result.get();
+}
 
 }  // namespace
 
 TEST_CASE("A memory fetch returns the body, or an empty vector after two failed attempts")
 {
     StandInService service;
-    service.LoadScenario("downloads");
     DownloadManager manager;
-    const std::vector<char> expected = ReadFileBytes(RepositoryFile("service/assets/f/offer-2.png"));
+    const auto expected = ReadFileBytes(RepositoryFile("service/assets/f/offer-2.png"));
 
-    SUBCASE("the body, through redirects")
+    SUBCASE("through redirects")
     {
-        service.LoadScenario(nlohmann::json{{"extends", "downloads"},
-                                            {"faults", {{"/f/offer-2.png", {{{"redirect", 3}}}}}}});
-        const auto bytes = manager.FetchToMemory(CString(service.BaseUrl()) + L"/f/offer-2.png");
-        REQUIRE(bytes != nullptr);
-        CHECK(*bytes == expected);
+        service.LoadScenario(nlohmann::json{{"extends", "downloads"}, {"faults", {{"/f/offer-2.png", {{{"redirect", 3}}}}}}});
+        CHECK(*manager.FetchToMemory(UrlOf(service, "/f/offer-2.png")) == expected);
     }
-    SUBCASE("a first failure is retried at once")
+    SUBCASE("a body cut short is retried at once")
     {
-        service.LoadScenario(nlohmann::json{{"extends", "downloads"},
-                                            {"faults", {{"/f/offer-2.png", {{{"truncate", 100}}}}}}});
-        const auto bytes = manager.FetchToMemory(CString(service.BaseUrl()) + L"/f/offer-2.png");
-        CHECK(*bytes == expected);
+        service.LoadScenario(nlohmann::json{{"extends", "downloads"}, {"faults", {{"/f/offer-2.png", {{{"truncate", 100}}}}}}});
+        CHECK(*manager.FetchToMemory(UrlOf(service, "/f/offer-2.png")) == expected);
         CHECK(service.Requests().size() == 2);
     }
     SUBCASE("two failures")
     {
-        const auto bytes = manager.FetchToMemory(CString(service.BaseUrl()) + L"/f/missing.png");
+        service.LoadScenario("downloads");
+        const auto bytes = manager.FetchToMemory(UrlOf(service, "/f/missing.png"));
         REQUIRE(bytes != nullptr);
         CHECK(bytes->empty());
         CHECK(service.Requests().size() == 2);
-    }
-    SUBCASE("too many redirects")
-    {
-        const auto bytes = manager.FetchToMemory(CString(service.BaseUrl()) + L"/f/redirect-6.bin");
-        REQUIRE(bytes != nullptr);
-        CHECK(bytes->empty());
+        CHECK(manager.FetchToMemory(UrlOf(service, "/f/redirect-6.bin"))->empty());
     }
 }
 
-TEST_CASE("An asynchronous fetch calls back on its own thread, with nothing once cancelled")
+TEST_CASE("An asynchronous fetch calls back on its own thread, with an empty pointer once cancelled")
 {
     StandInService service;
     service.LoadScenario("downloads");
     DownloadManager manager;
-    const CString url = CString(service.BaseUrl()) + L"/f/offer-3.png";
+    const CString url = UrlOf(service, "/f/offer-3.png");
 
     SUBCASE("the bytes")
     {
-        FetchOutcome outcome;
-        manager.FetchToMemoryAsync(url, outcome.Callback());
-        REQUIRE(outcome.Wait());
-        REQUIRE(outcome.m_bytes != nullptr);
-        CHECK(*outcome.m_bytes == ReadFileBytes(RepositoryFile("service/assets/f/offer-3.png")));
-        CHECK(outcome.m_thread != std::this_thread::get_id());
+        const Fetched fetched = FetchAsync(manager, url);
+        REQUIRE(fetched.bytes != nullptr);
+        CHECK(*fetched.bytes == ReadFileBytes(RepositoryFile("service/assets/f/offer-3.png")));
+        CHECK(fetched.thread != std::this_thread::get_id());
     }
-    SUBCASE("cancelled: an empty pointer, not an empty vector")
+    SUBCASE("cancelled before")
     {
         manager.m_cancelled = true;
-        FetchOutcome outcome;
-        manager.FetchToMemoryAsync(url, outcome.Callback());
-        REQUIRE(outcome.Wait());
-        CHECK(outcome.m_bytes == nullptr);
+        CHECK(FetchAsync(manager, url).bytes == nullptr);
     }
     SUBCASE("cancelled while the body arrives")
     {
         service.LoadScenario(nlohmann::json{
-            {"extends", "downloads"},
-            {"faults", {{"/f/offer-3.png", {{{"slow", {{"chunk", 1024}, {"interval", 0.05}}}}}}}}});
-        FetchOutcome outcome;
-        manager.FetchToMemoryAsync(url, outcome.Callback());
-        Sleep(300);
-        manager.m_cancelled = true;
-        REQUIRE(outcome.Wait());
-        CHECK(outcome.m_bytes == nullptr);
+            {"extends", "downloads"}, {"faults", {{"/f/offer-3.png", {{{"slow", {{"chunk", 1024}, {"interval", 0.05}}}}}}}}});
+        CHECK(FetchAsync(manager, url, [&manager] {
+                  Sleep(300);
+                  manager.m_cancelled = true;
+              }).bytes == nullptr);
     }
 }
