@@ -1,0 +1,22 @@
+#pragma once
+
+#include "framework/CString.h"
+
+#include <windows.h>
+
+// Failures of one transfer attempt travel as std::runtime_error whose message is the wide text in the
+// thread's ANSI code page; the attempt's catch turns it back into a CString and adds the transport tag.
+namespace TransferError {
+
+// The system's text for an error code (empty when the system has none).
+CString FormatSystemMessage(DWORD error);
+
+[[noreturn]] void Throw(const CString& text);
+
+// "<what>: <error> - <system text>", the error in signed decimal.
+[[noreturn]] void ThrowSystemError(const wchar_t* what, DWORD error);
+
+// The text of an exception caught at the end of an attempt.
+CString TextOf(const std::exception& failure);
+
+}  // namespace TransferError

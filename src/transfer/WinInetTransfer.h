@@ -1,0 +1,32 @@
+#pragma once
+
+#include "framework/CString.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+// One GET over WinINet (which follows redirects by itself), the body then read piece by piece. Only an
+// answer of exactly 200 is accepted. Like WinHttpTransfer, it keeps its SDK header out of this one.
+class WinInetTransfer {
+public:
+    explicit WinInetTransfer(const CString& url);
+    ~WinInetTransfer();
+    WinInetTransfer(const WinInetTransfer&) = delete;
+    WinInetTransfer& operator=(const WinInetTransfer&) = delete;
+
+    // The announced length of the body; empty when the server gave none.
+    std::optional<std::uint64_t> ContentLength() const;
+
+    // Reads the next part of the body into buffer; 0 at its end. A failing read counts as the end:
+    // the size check afterwards tells a short body from a complete one.
+    std::uint32_t Read(char* buffer, std::uint32_t capacity);
+
+    // Defined in the .cpp only.
+    struct Handles;
+
+private:
+    std::unique_ptr<Handles> m_handles;
+};

@@ -1,0 +1,126 @@
+#include <doctest/doctest.h>
+
+#include "DownloadTestSupport.h"
+#include "framework/UniqueHandle.h"
+
+#include <chrono>
+#include <fstream>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int CountRequests(const StandInService& service, const std::string& path)
+{
+    const auto requests = service.Requests();
+    return static_cast<int>(std::count_if(requests.begin(), requests.end(),
+                                          [&path](const auto& request) { return request["path"] == path; }));
+}
+
+}  // namespace
+
+TEST_CASE("When both transports fail the text names both failures and no file is left")
+{
+    StandInService service;
+    service.LoadScenario("downloads");
+    ScopedDownloadFolder folder;
+    DownloadManager manager;
+
+    SUBCASE("404 to both, two seconds apart; a file of that name from before is gone too")
+    {
+        std::ofstream(std::filesystem::path(folder.FileAt(L"missing.bin").Str())) << "old";
+        REQUIRE(folder.FileNames().size() == 1);
+        const auto started = Clock::now();
+        const auto [ok, text] = Download(manager, UrlOf(service, "/f/missing.bin"));
+        CHECK_FALSE(ok);
+        CHECK(text.Find(L"[WINHTTP] Server returned status code: 404 [WININET] Server returned status code: HTTP 404 - ") ==
+              0);
+        CHECK(Clock::now() - started >= std::chrono::milliseconds(1900));
+        CHECK(CountRequests(service, "/f/missing.bin") == 2);
+        CHECK(folder.FileNames().empty());
+    }
+    SUBCASE("a body shorter than its Content-Length, twice")
+    {
+        CHECK(Download(manager, UrlOf(service, "/f/truncated.bin")) ==
+              DownloadManager::Result{false,
+                                      L"[WINHTTP] Download was incomplete: content length: 1048576, downloaded: 524288"
+                                      L" [WININET] Download was incomplete: content length: 1048576, downloaded: 524288"});
+        CHECK(folder.FileNames().empty());
+    }
+    SUBCASE("a target held open by someone else: the error number and the system's text")
+    {
+        const UniqueFileHandle locked(CreateFileW(folder.FileAt(L"one-mib.bin"), GENERIC_WRITE, 0, nullptr,
+                                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        REQUIRE(locked.IsValid());
+        const CString reason = DownloadManager::FormatSystemMessage(ERROR_SHARING_VIOLATION);
+        CHECK_FALSE(reason.IsEmpty());
+        CHECK(Download(manager, UrlOf(service, "/f/one-mib.bin")) ==
+              DownloadManager::Result{false, L"[WINHTTP] Failed to open file for writing: 32 - " + reason +
+                                                 L" [WININET] Failed to open file for writing: 32 - " + reason});
+    }
+}
+
+TEST_CASE("WinINet makes up for a failed WinHTTP attempt, and the text keeps the WinHTTP failure")
+{
+    StandInService service;
+    service.LoadScenario(nlohmann::json{{"extends", "downloads"}, {"faults", {{"/f/one-mib.bin", {{{"status", 503}}}}}}});
+    ScopedDownloadFolder folder;
+    DownloadManager manager;
+
+    CHECK(Download(manager, UrlOf(service, "/f/one-mib.bin")) ==
+          DownloadManager::Result{true, L"[WINHTTP] Server returned status code: 503"});
+    CHECK(manager.m_lastDownloadPath == folder.FileAt(L"one-mib.bin"));
+    CHECK(ReadFileBytes(folder.FileAt(L"one-mib.bin")).size() == 1048576);
+}
+
+TEST_CASE("Cancelling stops a download at its next read, ends the pause at once and starts no fallback")
+{
+    StandInService service;
+    // /f/slow.bin: 4 MiB in 64 KiB pieces 50 ms apart, more than three seconds in all.
+    service.LoadScenario(nlohmann::json{
+        {"extends", "downloads"},
+        {"faults", {{"/f/slow-after-503.bin", {{{"status", 503}}, {{"slow", {{"chunk", 65536}, {"interval", 0.05}}}}}}}},
+        {"files", {{"/f/slow-after-503.bin", {{"generate", {{"size", 4 << 20}, {"seed", 4}}}}}}}});
+    ScopedDownloadFolder folder;
+    DownloadManager manager;
+    ProgressWindow window;
+    // Cancels once the body is flowing (or after a while), and tells how long the download took to stop.
+    const auto cancelAndWait = [&](std::future<DownloadManager::Result>& task, bool waitForBody) {
+        if (waitForBody) {
+            REQUIRE(PumpMessagesUntil([&window] { return !window.m_percentages.empty(); }, std::chrono::seconds(20)));
+        } else {
+            PumpMessagesFor(std::chrono::milliseconds(700));
+        }
+        const auto cancelled = Clock::now();
+        manager.m_cancelled = true;
+        const auto result = WaitPumping(task);
+        CHECK(Clock::now() - cancelled < std::chrono::milliseconds(1000));
+        return result;
+    };
+
+    SUBCASE("during the WinHTTP body")
+    {
+        auto task = StartDownload(manager, UrlOf(service, "/f/slow.bin"), window.Handle());
+        CHECK(cancelAndWait(task, true) == DownloadManager::Result{false, L"[WINHTTP] Download cancelled."});
+        CHECK(CountRequests(service, "/f/slow.bin") == 1);
+    }
+    SUBCASE("during the WinINet body, after WinHTTP failed")
+    {
+        auto task = StartDownload(manager, UrlOf(service, "/f/slow-after-503.bin"), window.Handle());
+        CHECK(cancelAndWait(task, true) ==
+              DownloadManager::Result{false, L"[WINHTTP] Server returned status code: 503 [WININET] Download cancelled."});
+    }
+    SUBCASE("during the pause before the fallback")
+    {
+        auto task = StartDownload(manager, UrlOf(service, "/f/missing.bin"));
+        CHECK(cancelAndWait(task, false) == DownloadManager::Result{false, L"[WINHTTP] Server returned status code: 404"});
+        CHECK(CountRequests(service, "/f/missing.bin") == 1);
+    }
+    SUBCASE("before the download starts")
+    {
+        manager.m_cancelled = true;
+        CHECK(Download(manager, UrlOf(service, "/f/one-mib.bin")) ==
+              DownloadManager::Result{false, L"[WINHTTP] Download cancelled."});
+    }
+    CHECK(folder.FileNames().empty());
+}
