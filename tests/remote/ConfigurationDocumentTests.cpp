@@ -183,7 +183,8 @@ TEST_CASE("An ISV document leaves the product fields alone and reads f and o")
     SUBCASE("o without f fails with the library's out_of_range error for f")
     {
         const json document{{"l", "US"}, {"o", json::array()}};
-        CHECK(FailureOf<json::out_of_range>(document, isv.manager) == "[json.exception.out_of_range.403] key 'f' not found");
+        CHECK(FailureOf<json::out_of_range>(document, isv.manager) ==
+              "[json.exception.out_of_range.403] key 'f' not found");
         CHECK(isv.manager.m_country == "US");
     }
     SUBCASE("f.a alone sets the publisher id and needs no f.m")
