@@ -105,4 +105,23 @@ CString FileVersion(HMODULE module)
     return version;
 }
 
+std::optional<OSVERSIONINFOEXW> WindowsVersion()
+{
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto rtlGetVersion =
+        ntdll ? reinterpret_cast<RtlGetVersionFunction>(
+                    reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+              : nullptr;
+    if (!rtlGetVersion) {
+        return std::nullopt;
+    }
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (rtlGetVersion(&version) != 0) {
+        return std::nullopt;
+    }
+    return version;
+}
+
 }  // namespace MachineFacts

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
 
 // Facts about the machine and the moment, read from the system each time they are asked for.
@@ -34,5 +35,9 @@ CString CreateUniqueTempFolder();
 
 // The fixed file version of a module's version resource as "a.b.c.d"; empty without one.
 CString FileVersion(HMODULE module);
+
+// The running Windows version from RtlGetVersion, which no compatibility manifest or shim bends;
+// nothing when the call is missing or fails.
+std::optional<OSVERSIONINFOEXW> WindowsVersion();
 
 }  // namespace MachineFacts

@@ -1,0 +1,133 @@
+#include "remote/JsonExchange.h"
+
+#include "framework/WinHttpHandle.h"
+#include "remote/TesseraException.h"
+#include "transfer/WinHttpSettings.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+struct UrlTarget {
+    std::wstring host;
+    std::wstring path;
+    INTERNET_PORT port = INTERNET_DEFAULT_HTTPS_PORT;
+};
+
+UrlTarget SplitUrl(const CString& url)
+{
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof(parts);
+    // Lengths of -1 ask for pointers into the URL itself, which shows whether a port follows the host.
+    parts.dwSchemeLength = static_cast<DWORD>(-1);
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    const std::wstring& text = url.Str();
+    if (!WinHttpCrackUrl(text.c_str(), static_cast<DWORD>(text.size()), 0, &parts) || parts.lpszHostName == nullptr ||
+        parts.dwHostNameLength == 0) {
+        throw TesseraException();
+    }
+    UrlTarget target;
+    target.host.assign(parts.lpszHostName, parts.dwHostNameLength);
+    if (parts.lpszUrlPath != nullptr) {
+        target.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+    }
+    // Every exchange is TLS: a URL without a port means 443 whatever its scheme; one that names a port
+    // means that port (the service of a test run, an operator host on another port).
+    const wchar_t* afterHost = parts.lpszHostName + parts.dwHostNameLength;
+    if (afterHost < text.c_str() + text.size() && *afterHost == L':') {
+        target.port = parts.nPort;
+    }
+    return target;
+}
+
+void AddHeader(HINTERNET request, const std::wstring& name, const std::wstring& value)
+{
+    const std::wstring line = name + L": " + value;
+    if (!WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(line.size()), WINHTTP_ADDREQ_FLAG_ADD)) {
+        const DWORD error = GetLastError();
+        std::printf("WinHttpAddRequestHeaders error: %d\n", static_cast<int>(error));
+    }
+}
+
+void ReadBody(HINTERNET request, std::string& response)
+{
+    for (;;) {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request, &available)) {
+            const DWORD error = GetLastError();
+            std::printf("Error %u in WinHttpQueryDataAvailable.\n", static_cast<unsigned>(error));
+            return;
+        }
+        if (available == 0) {
+            return;
+        }
+        std::vector<char> buffer;
+        try {
+            buffer.assign(static_cast<std::size_t>(available) + 1, '\0');
+        } catch (const std::bad_alloc&) {
+            std::printf("Out of memory\n");
+            return;
+        }
+        DWORD read = 0;
+        if (WinHttpReadData(request, buffer.data(), available, &read)) {
+            response.append(buffer.data(), strnlen(buffer.data(), read));
+        } else {
+            const DWORD error = GetLastError();
+            std::printf("Error %u in WinHttpReadData.\n", static_cast<unsigned>(error));
+        }
+    }
+}
+
+}  // namespace
+
+bool JsonExchange::Post(const CString& url, const std::string& body, const HttpHeaders& headers,
+                        std::string& response, DWORD& status)
+{
+    const UrlTarget target = SplitUrl(url);
+
+    UniqueWinHttpHandle session(
+        WinHttpOpen(nullptr, WinHttpSettings::AccessType(), WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) {
+        throw TesseraException();
+    }
+    DWORD protocols = WinHttpSettings::SecureProtocols();
+    WinHttpSetOption(session.Get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols));
+
+    UniqueWinHttpHandle connection(WinHttpConnect(session.Get(), target.host.c_str(), target.port, 0));
+    if (!connection) {
+        throw TesseraException();
+    }
+    UniqueWinHttpHandle request(WinHttpOpenRequest(connection.Get(), L"POST", target.path.c_str(), nullptr,
+                                                   WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                   WINHTTP_FLAG_SECURE));
+    if (!request) {
+        throw TesseraException();
+    }
+
+    for (const auto& [name, value] : headers) {
+        AddHeader(request.Get(), name, value);
+    }
+    AddHeader(request.Get(), L"Expect", L"100-continue");
+    AddHeader(request.Get(), L"Content-Type", L"application/json");
+
+    // The body is text: it ends at its first zero byte, as its length does.
+    const DWORD length = static_cast<DWORD>(strnlen(body.c_str(), body.size()));
+    const bool exchanged =
+        WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, const_cast<char*>(body.c_str()), length,
+                           length, 0) &&
+        WinHttpReceiveResponse(request.Get(), nullptr);
+    if (!exchanged) {
+        throw TesseraException();
+    }
+
+    DWORD statusSize = sizeof(status);
+    WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX);
+    ReadBody(request.Get(), response);
+    return true;
+}

@@ -1,0 +1,150 @@
+#include "remote/Package.h"
+
+#include "framework/TextConversion.h"
+#include "profile/ConfigurationManager.h"
+#include "remote/ApiManager.h"
+#include "remote/TelemetryEvent.h"
+#include "remote/ThreadLauncher.h"
+
+#include <windows.h>
+
+#include <system_error>
+
+Package::Package(const BaseRequest& baseRequest, bool isMainProduct, const CString& adO, const CString& adF,
+                 const CString& displayName, const CString& c, int position)
+    : m_adO(ToAnsi(adO)),
+      m_adF(ToAnsi(adF)),
+      m_displayName(ToAnsi(displayName)),
+      m_c(ToAnsi(c)),
+      m_position(position),
+      m_isMainProduct(isMainProduct),
+      m_baseRequest(baseRequest)
+{
+    BuildEventTemplate();
+}
+
+Package::~Package()
+{
+    std::unique_lock lock(m_eventMutex);
+    while (m_pendingEvents != 0) {
+        lock.unlock();
+        Sleep(100);
+        lock.lock();
+    }
+}
+
+void Package::Refresh(const BaseRequest& baseRequest, const CString& adO, const CString& adF,
+                      const CString& displayName, const CString& c)
+{
+    // An earlier event (event 1) may still be on its way and copying the template.
+    std::lock_guard lock(m_eventMutex);
+    m_baseRequest = baseRequest;
+    m_isMainProduct = true;
+    m_adO = ToAnsi(adO);
+    m_adF = ToAnsi(adF);
+    m_displayName = ToAnsi(displayName);
+    m_c = ToAnsi(c);
+    m_position = 0;
+    BuildEventTemplate();
+}
+
+void Package::BuildEventTemplate()
+{
+    nlohmann::json eventTemplate = m_baseRequest.event;
+    if (m_isMainProduct) {
+        eventTemplate["5"] = m_baseRequest.event.value("22", nlohmann::json(""));
+        eventTemplate["10"] = 1;
+        eventTemplate["18"] = "";
+    } else {
+        eventTemplate["5"] = m_adO;
+        eventTemplate["10"] = 2;
+        eventTemplate["16"] = m_c;
+        eventTemplate["17"] = std::to_string(m_position + 1);
+        eventTemplate["18"] = m_adF;
+    }
+    m_eventTemplate = std::move(eventTemplate);
+}
+
+void Package::SendEvent(int id, const nlohmann::json& extra)
+{
+    if (m_eventsClosed) {
+        return;
+    }
+    auto self = shared_from_this();
+    {
+        std::lock_guard lock(m_eventMutex);
+        ++m_pendingEvents;
+    }
+    // The sender holds the package and the two singletons it uses, so neither the package nor, at process
+    // exit, the singletons' static owners can go away under it.
+    try {
+        ThreadLauncher::Instance().Post([self, id, extra, configuration = ConfigurationManager::Instance(),
+                                         api = ApiManager::Instance()] {
+            StartSender(self, id, extra, configuration, api);
+        });
+    } catch (const std::exception&) {
+        // Nothing will send it: the event is dropped like any other that cannot be delivered.
+        EndSend();
+    }
+}
+
+void Package::StartSender(const std::shared_ptr<Package>& package, int id, const nlohmann::json& extra,
+                          const std::shared_ptr<ConfigurationManager>& configuration,
+                          const std::shared_ptr<ApiManager>& api)
+{
+    auto state = std::make_shared<EventState>();
+    try {
+        state->m_thread = std::make_shared<std::thread>(&Package::Send, package, id, extra, configuration, api);
+        state->m_thread->detach();
+    } catch (const std::system_error&) {
+        package->EndSend();
+    }
+}
+
+void Package::Send(std::shared_ptr<Package> package, int id, nlohmann::json extra,
+                   std::shared_ptr<ConfigurationManager> configuration, std::shared_ptr<ApiManager> api)
+{
+    try {
+        nlohmann::json eventTemplate;
+        HttpHeaders headers;
+        {
+            std::lock_guard lock(package->m_eventMutex);
+            eventTemplate = package->m_eventTemplate;
+            headers = package->m_baseRequest.headers;
+        }
+        const std::string envelope = TelemetryEvent::Envelope(TelemetryEvent::Build(eventTemplate, id, extra));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            std::string response;
+            DWORD status = 0;
+            if (api->PostJson(configuration->m_telemetryUrl, envelope, headers, response, status) && status >= 200 &&
+                status <= 399) {
+                package->m_eventsClosed = TelemetryEvent::IsClosing(id);
+                break;
+            }
+            Sleep(5000);
+        }
+    } catch (const std::exception&) {
+        // A transport failure or an event that cannot be built: telemetry never reports, the event is lost.
+    }
+    package->EndSend();
+}
+
+void Package::EndSend()
+{
+    std::lock_guard lock(m_eventMutex);
+    if (--m_pendingEvents == 0) {
+        m_eventsIdle.notify_all();
+    }
+}
+
+void Package::WaitForEvents()
+{
+    std::unique_lock lock(m_eventMutex);
+    m_eventsIdle.wait(lock, [this] { return m_pendingEvents == 0; });
+}
+
+int Package::PendingEvents()
+{
+    std::lock_guard lock(m_eventMutex);
+    return m_pendingEvents;
+}
