@@ -17,8 +17,11 @@ nlohmann::json Build(const nlohmann::json& eventTemplate, int id, const nlohmann
 
 std::string Envelope(const nlohmann::json& event)
 {
-    const nlohmann::json envelope{{"data", event.dump()}, {"table", "zb_analytics"}};
-    return envelope.dump();
+    // Texts arrive as ANSI bytes; one that is not valid UTF-8 (an accented product name, say) becomes
+    // U+FFFD instead of making the serialisation throw and the whole event be lost.
+    constexpr auto replace = nlohmann::json::error_handler_t::replace;
+    const nlohmann::json envelope{{"data", event.dump(-1, ' ', false, replace)}, {"table", "zb_analytics"}};
+    return envelope.dump(-1, ' ', false, replace);
 }
 
 bool IsClosing(int id)

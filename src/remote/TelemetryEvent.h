@@ -12,6 +12,7 @@ namespace TelemetryEvent {
 nlohmann::json Build(const nlohmann::json& eventTemplate, int id, const nlohmann::json& extra);
 
 // The HTTP body: {"data": <the event, compact, as one string>, "table": "zb_analytics"}, compact.
+// Bytes that are not UTF-8 are sent as U+FFFD.
 std::string Envelope(const nlohmann::json& event);
 
 // Whether a delivered event with this id ends the package's telemetry (-1, 2, 3, 4, 5).

@@ -95,6 +95,24 @@ TEST_CASE("An event arrives in its envelope, signed, built from the template, th
     CHECK(offer->m_eventsClosed);
 }
 
+TEST_CASE("A text that is not UTF-8 still reaches the service, with a replacement character")
+{
+    StandInService service;
+    service.LoadScenario("empty");
+    TelemetryTarget target(service);
+    // The offer's texts are ANSI bytes: "Caf\xE9" is not valid UTF-8.
+    auto offer = std::make_shared<Package>(ApiManager::Instance()->MakeBaseRequest(), false, L"Caf\x00E9", L"f",
+                                           L"Caf\x00E9", L"", 0);
+    offer->SendEvent(2, {{"13", "FILE EXISTS"}});
+    offer->WaitForEvents();
+
+    const json events = service.Events();
+    REQUIRE(events.size() == 1);
+    CHECK(events[0].at("verdict") == "ok");
+    CHECK(events[0].at("event").at("5") == "Caf\xEF\xBF\xBD");
+    CHECK(events[0].at("event").at("13") == "FILE EXISTS");
+}
+
 TEST_CASE("The main product's template names the product, and Refresh rebuilds it from the new base request")
 {
     auto configuration = ConfigurationManager::Instance();
