@@ -2,38 +2,77 @@
 
 #include "framework/CBrush.h"
 #include "framework/CDialogEx.h"
+#include "framework/CRect.h"
 #include "framework/CStatic.h"
 #include "framework/UniqueHandle.h"
+#include "pages/ButtonType.h"
 #include "pages/CStaticFromImage.h"
 
-// The main window of the setup: a frame that hosts the wizard pages above an accent band.
+#include <memory>
+#include <vector>
+
+class ErrorPage;
+class IPage;
+class LanguageManager;
+class Package;
+
+// The main window of the setup: it owns the wizard pages, shows one at a time inside its frame,
+// reacts to every page's buttons, adds the rest of the wizard once the configuration has arrived,
+// shows the error page on request and asks before the user quits.
 class CTesseraDlg : public CDialogEx {
 public:
     explicit CTesseraDlg(CWnd* parent = nullptr);
     ~CTesseraDlg() override;
 
     BOOL OnInitDialog() override;
-    // Enter never closes the wizard.
+    // Neither Enter nor Escape ends the wizard; closing goes through OnClose and its confirmation.
     void OnOK() override {}
-    // Escape takes the same road as the close button, confirmation included.
-    void OnCancel() override;
+    void OnCancel() override {}
 
 protected:
     void DoDataExchange(CDataExchange* exchange) override;
     HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind) override;
 
 private:
+    friend class CTesseraDlgTestPeer;
+
     bool AcquireSingleInstance();
     bool ApplyWizardTitle();
+    bool CreateInitialPages();
+    CRect PageRectangle();
+    void CreatePage(IPage& page, const CRect& rect);
+    void CreateAndAddPage(std::unique_ptr<IPage> page, const CRect& rect);
+    LRESULT OnLoadCompleteMessage(WPARAM, LPARAM);
+    void OnPageButton(ButtonType type);
+    void StartSetupPackage();
+    void ShowPage(int index);
+    void ShowErrorPage(const CString& title, const CString& text);
+    int CountOfferPagesToSkip();
+    const char* SkipReason(bool byDecline) const;
+    void RemoveTempFolder();
+    void OnClose();
     bool OnSysCommand(WPARAM command, LPARAM lParam);
     bool OnPaint();
-    void OnClose();
+    void ReleaseImages();
 
     HICON m_hIcon;
+    std::vector<std::unique_ptr<IPage>> m_pages;
+    int m_currentPage = 0;
+    std::unique_ptr<ErrorPage> m_errorPage;
+    std::shared_ptr<LanguageManager> m_languageManager;
+    bool m_errorShown = false;
+    bool m_installInProgress = false;
+    bool m_wentBack = false;
     CStatic m_titleLabel;
     CStaticFromImage m_productIcon;
     CStatic m_separator;
     CBrush m_bandBrush;
     CStatic m_band;
+    std::vector<std::shared_ptr<Package>> m_offers;
+    int m_offerCursor = 0;
+    bool m_skipAllClicked = false;
+    bool m_skipAllAfterDecline = false;
+    bool m_maxOffersExceeded = false;
     UniqueKernelHandle m_singleInstanceMutex;
+    bool m_closing = false;
 };

@@ -2,6 +2,7 @@
 
 #include "framework/CString.h"
 #include "remote/BaseRequest.h"
+#include "remote/FlowRules.h"
 
 #include <nlohmann/json.hpp>
 
@@ -56,6 +57,7 @@ public:
     int m_position = 0;
     bool m_isMainProduct = false;
     std::shared_ptr<Gdiplus::Bitmap> m_image;
+    FlowRules m_flow;
 
     // Written by Refresh and read by the senders, both under m_eventMutex.
     BaseRequest m_baseRequest;

@@ -21,6 +21,29 @@ HWND WaitForMainWindow(const ProcessDriver& setup)
     return setup.WaitForWindow([](HWND window) { return WindowTextOf(window) == MainTitle(); }, 30s);
 }
 
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleChild(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(context);
+    if (GetDlgCtrlID(window) == search->id && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The visible control with this id anywhere in the window, pages included.
+HWND VisibleControl(HWND window, int id)
+{
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(window, &FindVisibleChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Closes the wizard as a user would, confirming the exit question if one is asked.
 void CloseWizard(const ProcessDriver& setup, HWND mainWindow)
 {
@@ -41,6 +64,20 @@ TEST_CASE("The real setup opens its main window and refuses a second start")
     HWND mainWindow = WaitForMainWindow(first);
     REQUIRE(mainWindow != nullptr);
     CHECK(WindowTextOf(mainWindow) == MainTitle());
+
+    // It opens on the language page: the branded one in the shipped build, with its list hidden.
+    HWND next = VisibleControl(mainWindow, 1010);
+    REQUIRE(next != nullptr);
+    CHECK(WindowTextOf(next) == L"Next");
+    if (IsIsvBuild()) {
+        HWND title = VisibleControl(mainWindow, 1013);
+        REQUIRE(title != nullptr);
+        CHECK(WindowTextOf(title) == L"Welcome to Bramble Web");
+        CHECK(VisibleControl(mainWindow, 1000) == nullptr);
+    } else {
+        CHECK(VisibleControl(mainWindow, 1011) != nullptr);
+        CHECK(VisibleControl(mainWindow, 1000) != nullptr);
+    }
 
     ProcessDriver second(executable);
     REQUIRE(second.Started());

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/CTesseraDlg.h"
+#include "pages/ErrorPage.h"
+#include "pages/IPage.h"
+#include "pages/LoadingPage.h"
+#include "resource.h"
+
+class NamedPage;
+
+// Reaches into the controller the way its own pages and messages would, for the tests.
+class CTesseraDlgTestPeer {
+public:
+    explicit CTesseraDlgTestPeer(CTesseraDlg& dialog) : m_dialog(dialog) {}
+
+    int CurrentPage() const { return m_dialog.m_currentPage; }
+    int PageCount() const { return static_cast<int>(m_dialog.m_pages.size()); }
+    IPage& Page(int index) const { return *m_dialog.m_pages.at(static_cast<std::size_t>(index)); }
+    LoadingPage& Loading() const { return dynamic_cast<LoadingPage&>(Page(1)); }
+    ErrorPage& Error() const { return *m_dialog.m_errorPage; }
+    bool ErrorShown() const { return m_dialog.m_errorShown; }
+    std::shared_ptr<LanguageManager> Languages() const { return m_dialog.m_languageManager; }
+
+    // Appends a stand-in for a later page with the given name.
+    NamedPage& AddNamedPage(const CString& name);
+
+    void AddPage(std::unique_ptr<IPage> page) { m_dialog.CreateAndAddPage(std::move(page), m_dialog.PageRectangle()); }
+    void Press(ButtonType type) { m_dialog.OnPageButton(type); }
+    void ShowPage(int index) { m_dialog.ShowPage(index); }
+    void SetInstallInProgress(bool value) { m_dialog.m_installInProgress = value; }
+    void SetOffers(std::vector<std::shared_ptr<Package>> offers) { m_dialog.m_offers = std::move(offers); }
+    int OfferCursor() const { return m_dialog.m_offerCursor; }
+
+private:
+    CTesseraDlg& m_dialog;
+};
+
+// A page that stands in for the pages later in the wizard: only its name matters to the controller.
+class NamedPage : public IPage {
+public:
+    NamedPage(std::shared_ptr<LanguageManager> manager, CWnd* parent, CString name)
+        : IPage(std::move(manager), IDD_LOADING_PAGE, parent), m_name(std::move(name))
+    {
+    }
+    void OnNavigateToPage() override { ++m_navigations; }
+    // Reports an error the way any page does, through the handler the controller gave it.
+    void Report(const CString& title, const CString& text) { NotifyError(title, text); }
+    CString GetPageName() const override { return m_name; }
+
+    int m_navigations = 0;
+
+private:
+    CString m_name;
+};
+
+inline NamedPage& CTesseraDlgTestPeer::AddNamedPage(const CString& name)
+{
+    auto page = std::make_unique<NamedPage>(m_dialog.m_languageManager, &m_dialog, name);
+    NamedPage& added = *page;
+    AddPage(std::move(page));
+    return added;
+}
