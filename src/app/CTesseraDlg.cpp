@@ -4,6 +4,7 @@
 #include "app/FolderCleanup.h"
 #include "app/WindowMessages.h"
 #include "framework/AfxGlobals.h"
+#include "framework/MessagePump.h"
 #include "locale/LanguageManager.h"
 #include "pages/ErrorPage.h"
 #include "pages/LanguagePage.h"
@@ -28,14 +29,7 @@ bool HasCloseItem(HMENU menu)
 // Waits until no telemetry send of the package is running, keeping the thread's messages flowing.
 void WaitForTelemetry(Package& package)
 {
-    while (package.PendingEvents() > 0) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    PumpMessagesUntil([&package] { return package.PendingEvents() == 0; });
 }
 
 }  // namespace

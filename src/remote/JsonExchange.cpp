@@ -3,6 +3,7 @@
 #include "framework/WinHttpHandle.h"
 #include "remote/TesseraException.h"
 #include "transfer/WinHttpSettings.h"
+#include "transfer/WinHttpUrl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,30 +20,14 @@ struct UrlTarget {
 
 UrlTarget SplitUrl(const CString& url)
 {
-    URL_COMPONENTS parts{};
-    parts.dwStructSize = sizeof(parts);
-    // Lengths of -1 ask for pointers into the URL itself, which shows whether a port follows the host.
-    parts.dwSchemeLength = static_cast<DWORD>(-1);
-    parts.dwHostNameLength = static_cast<DWORD>(-1);
-    parts.dwUrlPathLength = static_cast<DWORD>(-1);
-    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    const std::wstring& text = url.Str();
-    if (!WinHttpCrackUrl(text.c_str(), static_cast<DWORD>(text.size()), 0, &parts) || parts.lpszHostName == nullptr ||
-        parts.dwHostNameLength == 0) {
+    WinHttpUrl parts;
+    if (!CrackWinHttpUrl(url, parts)) {
         throw TesseraException();
-    }
-    UrlTarget target;
-    target.host.assign(parts.lpszHostName, parts.dwHostNameLength);
-    if (parts.lpszUrlPath != nullptr) {
-        target.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
     }
     // Every exchange is TLS: a URL without a port means 443 whatever its scheme; one that names a port
     // means that port (the service of a test run, an operator host on another port).
-    const wchar_t* afterHost = parts.lpszHostName + parts.dwHostNameLength;
-    if (afterHost < text.c_str() + text.size() && *afterHost == L':') {
-        target.port = parts.nPort;
-    }
-    return target;
+    return UrlTarget{parts.host.Str(), parts.path.Str(),
+                     parts.portNamed ? parts.port : static_cast<INTERNET_PORT>(INTERNET_DEFAULT_HTTPS_PORT)};
 }
 
 void AddHeader(HINTERNET request, const std::wstring& name, const std::wstring& value)

@@ -3,6 +3,7 @@
 #include "framework/WinHttpHandle.h"
 #include "transfer/TransferError.h"
 #include "transfer/WinHttpSettings.h"
+#include "transfer/WinHttpUrl.h"
 
 #include <shlwapi.h>
 
@@ -82,27 +83,18 @@ void OpenHop(WinHttpTransfer::Handles& hop, const CString& url, const wchar_t* u
         ThrowLastError(L"Failed to set secure protocols");
     }
 
-    URL_COMPONENTS parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.dwSchemeLength = static_cast<DWORD>(-1);
-    parts.dwHostNameLength = static_cast<DWORD>(-1);
-    parts.dwUrlPathLength = static_cast<DWORD>(-1);
-    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!WinHttpCrackUrl(url, 0, 0, &parts)) {
+    WinHttpUrl parts;
+    if (!CrackWinHttpUrl(url, parts)) {
         ThrowLastError(L"Failed to parse URL");
     }
-    const CString host(parts.lpszHostName, static_cast<int>(parts.dwHostNameLength));
     // The object is the path with its query; a fragment never goes to the server.
-    CString object(parts.lpszUrlPath, static_cast<int>(parts.dwUrlPathLength + parts.dwExtraInfoLength));
-    if (const int fragment = object.Find(L'#'); fragment >= 0) {
-        object = object.Left(fragment);
-    }
+    const CString object = parts.path + parts.query;
 
-    hop.connection.Reset(WinHttpConnect(hop.session.Get(), host, parts.nPort, 0));
+    hop.connection.Reset(WinHttpConnect(hop.session.Get(), parts.host, parts.port, 0));
     if (!hop.connection) {
         ThrowLastError(L"Failed to connect");
     }
-    const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    const DWORD flags = parts.scheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
     hop.request.Reset(WinHttpOpenRequest(hop.connection.Get(), L"GET", object, nullptr, WINHTTP_NO_REFERER,
                                          WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
     if (!hop.request) {

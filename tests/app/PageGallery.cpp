@@ -3,6 +3,7 @@
 // keeps it up until DIR\done appears (or a minute has passed).
 #include "CTesseraDlgTestPeer.h"
 #include "framework/GdiPlus.h"
+#include "framework/MessagePump.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
 #include "resource.h"
@@ -13,23 +14,6 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-
-namespace {
-
-void PumpFor(std::chrono::milliseconds duration)
-{
-    const auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -63,7 +47,7 @@ int wmain(int argc, wchar_t** argv)
                                 languages->GetString("PAGE_CONFIGURATION_ERROR_DESC"));
             }
         }
-        PumpFor(std::chrono::milliseconds(1500));
+        PumpMessagesFor(std::chrono::milliseconds(1500));
 
         RECT rect{};
         GetWindowRect(dialog.m_hWnd, &rect);
@@ -76,7 +60,7 @@ int wmain(int argc, wchar_t** argv)
         const std::wstring done = folder + L"\\done";
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
         while (!PathFileExistsW(done.c_str()) && std::chrono::steady_clock::now() < deadline) {
-            PumpFor(std::chrono::milliseconds(100));
+            PumpMessagesFor(std::chrono::milliseconds(100));
         }
     }
     Gdiplus::GdiplusShutdown(token);
