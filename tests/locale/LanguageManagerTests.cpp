@@ -66,7 +66,7 @@ TEST_CASE("The list holds the languages of this wizard type and selects the user
         expectedCode = L"de";
     }
     CHECK(selected == expectedName);
-    CHECK(IsWindowVisible(list.Combo().m_hWnd) == !ConfigurationManager::Instance()->m_brandedPages);
+    CHECK(IsShownInItsPage(list.Combo().m_hWnd) == !ConfigurationManager::Instance()->m_brandedPages);
     CHECK(ConfigurationManager::Instance()->m_languageName == expectedName);
     CHECK(ConfigurationManager::Instance()->m_languageCode == expectedCode);
     CHECK(boxes.Requests().empty());

@@ -39,11 +39,11 @@ TEST_CASE("The language page shows localised texts at once and hands Next to the
         CHECK(ControlText(page->m_hWnd, IDC_SPLASH_TITLE_KV) == manager->GetString("SPLASH_TITLE_KV"));
         CHECK(ControlText(page->m_hWnd, IDC_SPLASH_TEXT_KV) == manager->GetString("SPLASH_TEXT_KV"));
         CHECK(ControlText(page->m_hWnd, IDC_SPLASH_TEXT_KV).Find(L"{") < 0);
-        CHECK_FALSE(IsWindowVisible(GetDlgItem(page->m_hWnd, IDC_LANGUAGE_LIST)));
+        CHECK_FALSE(IsShownInItsPage(GetDlgItem(page->m_hWnd, IDC_LANGUAGE_LIST)));
     } else {
         CHECK(ControlText(page->m_hWnd, IDC_SPLASH_TEXT) ==
               L"To continue, please select your preferred language, and click \"Next\".");
-        CHECK(IsWindowVisible(GetDlgItem(page->m_hWnd, IDC_LANGUAGE_LIST)));
+        CHECK(IsShownInItsPage(GetDlgItem(page->m_hWnd, IDC_LANGUAGE_LIST)));
     }
     CHECK(LOWORD(page->SendMessage(DM_GETDEFID)) == IDC_NEXT);
 

@@ -9,6 +9,11 @@ CString ControlText(HWND page, int controlId)
     return text;
 }
 
+bool IsShownInItsPage(HWND control)
+{
+    return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 void ClickButton(HWND page, int controlId)
 {
     SendMessageW(GetDlgItem(page, controlId), BM_CLICK, 0, 0);

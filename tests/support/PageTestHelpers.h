@@ -9,6 +9,9 @@
 // The text of a page's control, read through the window as a user would see it.
 CString ControlText(HWND page, int controlId);
 
+// Whether the control itself is set to show (its page may be hidden, which IsWindowVisible would count).
+bool IsShownInItsPage(HWND control);
+
 // Presses a button the way a click does.
 void ClickButton(HWND page, int controlId);
 
