@@ -12,12 +12,7 @@ struct CryptProviderTraits {
     static void Close(Type h) noexcept { CryptReleaseContext(h, 0); }
 };
 
-struct CryptHashTraits {
-    using Type = HCRYPTHASH;
-    static Type Invalid() noexcept { return 0; }
-    static bool IsValid(Type h) noexcept { return h != 0; }
-    static void Close(Type h) noexcept { CryptDestroyHash(h); }
-};
+using CryptHashTraits = ZeroHandleTraits<HCRYPTHASH, &CryptDestroyHash>;
 
 using UniqueCryptProvider = UniqueHandle<CryptProviderTraits>;
 using UniqueCryptHash = UniqueHandle<CryptHashTraits>;

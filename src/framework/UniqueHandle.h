@@ -56,63 +56,33 @@ private:
     Type m_handle = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { CloseHandle(h); }
+// Most handle kinds mean "none" with zero and are closed by one call taking the handle.
+template <class HandleType, auto CloseFunction>
+struct ZeroHandleTraits {
+    using Type = HandleType;
+    static Type Invalid() noexcept { return Type{}; }
+    static bool IsValid(Type h) noexcept { return h != Type{}; }
+    static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-// CreateFileW and CreateToolhelp32Snapshot fail with INVALID_HANDLE_VALUE.
-struct FileHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Type h) noexcept { return h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { CloseHandle(h); }
-};
-
-struct FindHandleTraits {
+// CreateFileW, FindFirstFileW and CreateToolhelp32Snapshot fail with INVALID_HANDLE_VALUE instead.
+template <auto CloseFunction>
+struct InvalidValueHandleTraits {
     using Type = HANDLE;
     static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static bool IsValid(Type h) noexcept { return h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { FindClose(h); }
+    static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-struct RegKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { RegCloseKey(h); }
-};
-
+using KernelHandleTraits = ZeroHandleTraits<HANDLE, &CloseHandle>;
+using FileHandleTraits = InvalidValueHandleTraits<&CloseHandle>;
+using FindHandleTraits = InvalidValueHandleTraits<&FindClose>;
+using RegKeyTraits = ZeroHandleTraits<HKEY, &RegCloseKey>;
 template <class GdiType>
-struct GdiObjectTraits {
-    using Type = GdiType;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { DeleteObject(h); }
-};
-
-struct GlobalMemoryTraits {
-    using Type = HGLOBAL;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { GlobalFree(h); }
-};
-
-struct LocalMemoryTraits {
-    using Type = HLOCAL;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { LocalFree(h); }
-};
-
-struct ModuleTraits {
-    using Type = HMODULE;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { FreeLibrary(h); }
-};
+using GdiObjectTraits = ZeroHandleTraits<GdiType, &DeleteObject>;
+using GlobalMemoryTraits = ZeroHandleTraits<HGLOBAL, &GlobalFree>;
+using LocalMemoryTraits = ZeroHandleTraits<HLOCAL, &LocalFree>;
+using ModuleTraits = ZeroHandleTraits<HMODULE, &FreeLibrary>;
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;

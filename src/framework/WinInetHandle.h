@@ -5,11 +5,6 @@
 #include <wininet.h>
 
 // WinINet internet and URL handles (see WinHttpHandle.h for why they live apart).
-struct WinInetHandleTraits {
-    using Type = HINTERNET;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { InternetCloseHandle(h); }
-};
+using WinInetHandleTraits = ZeroHandleTraits<HINTERNET, &InternetCloseHandle>;
 
 using UniqueWinInetHandle = UniqueHandle<WinInetHandleTraits>;
