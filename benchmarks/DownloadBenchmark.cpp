@@ -3,9 +3,9 @@
 // process's peak memory:   download_benchmark URL FOLDER
 // With --bare it only reads the body over the same WinHTTP transfer and drops it, which shows what
 // Wine's WinHTTP itself allows:   download_benchmark --bare URL
-#include "app/WindowMessages.h"
 #include "profile/ConfigurationManager.h"
 #include "transfer/DownloadManager.h"
+#include "transfer/DownloadMessages.h"
 #include "transfer/WinHttpTransfer.h"
 
 #include <windows.h>

@@ -4,8 +4,8 @@
 #include "framework/CComboBox.h"
 #include "framework/MessageBoxSeam.h"
 #include "framework/TextConversion.h"
+#include "locale/LanguageListener.h"
 #include "locale/StringReferences.h"
-#include "pages/IPage.h"
 #include "profile/ConfigurationManager.h"
 #include "resource.h"
 
@@ -179,10 +179,12 @@ bool LanguageManager::SetLanguage(const CString& display)
         return false;
     }
     LoadStrings(document);
-    // A page may unregister itself while texts are applied, so work on a copy of the list.
-    const std::vector<IPage*> pages = m_pages;
-    for (IPage* page : pages) {
-        page->UpdateTexts();
+    // A listener may add or remove listeners while it is told: each one still listed is told once.
+    const std::vector<LanguageListener*> listeners = m_listeners;
+    for (LanguageListener* listener : listeners) {
+        if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end()) {
+            listener->OnTextsChanged();
+        }
     }
     const auto configuration = ConfigurationManager::Instance();
     configuration->m_languageName = display;
@@ -201,12 +203,12 @@ CString LanguageManager::GetString(const std::string& key) const
     return Utf8ToCString(std::string_view(value.c_str()));
 }
 
-void LanguageManager::RegisterPage(IPage* page)
+void LanguageManager::AddListener(LanguageListener* listener)
 {
-    m_pages.push_back(page);
+    m_listeners.push_back(listener);
 }
 
-void LanguageManager::UnregisterPage(IPage* page)
+void LanguageManager::RemoveListener(LanguageListener* listener)
 {
-    m_pages.erase(std::remove(m_pages.begin(), m_pages.end(), page), m_pages.end());
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }

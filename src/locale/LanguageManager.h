@@ -14,10 +14,11 @@ class XMLDocument;
 }
 class CComboBox;
 class CWnd;
-class IPage;
+class LanguageListener;
 
 // The wizard's texts: lists the languages of this wizard type, loads the chosen language's document
-// into a string table, resolves references between its strings and pushes the texts into every page.
+// into a string table, resolves references between its strings and tells every listener (each page)
+// that the texts changed.
 class LanguageManager {
 public:
     explicit LanguageManager(CWnd* owner);
@@ -31,13 +32,14 @@ public:
     static CString LocaleDisplayName(const CString& code);
     void ExpandReferences();
 
-    void RegisterPage(IPage* page);
-    void UnregisterPage(IPage* page);
+    // Listeners are told in the order they were added; one that is removed is not told again.
+    void AddListener(LanguageListener* listener);
+    void RemoveListener(LanguageListener* listener);
 
 private:
     CWnd* m_owner;
     std::unordered_map<CString, UINT> m_resourceIds;
     std::unordered_map<CString, CString> m_localeCodes;
-    std::vector<IPage*> m_pages;
+    std::vector<LanguageListener*> m_listeners;
     std::map<std::string, std::string> m_strings;
 };

@@ -1,10 +1,10 @@
 #include "DownloadTestSupport.h"
 
 #include "WineEnvironment.h"
-#include "app/WindowMessages.h"
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
+#include "transfer/DownloadMessages.h"
 
 #include <algorithm>
 #include <filesystem>
