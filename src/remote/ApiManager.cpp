@@ -6,6 +6,7 @@
 #include "remote/JsonExchange.h"
 #include "remote/OsVersionString.h"
 #include "remote/RequestSignature.h"
+#include "remote/TelemetryNames.h"
 
 #include <mutex>
 
@@ -24,20 +25,20 @@ BaseRequest ApiManager::MakeBaseRequest()
     const std::string sessionId = configuration->SessionId();
 
     BaseRequest request;
-    for (int key = 0; key <= 22; ++key) {
+    for (int key = EventKey::kFirstBaseKey; key <= EventKey::kLastBaseKey; ++key) {
         request.event[std::to_string(key)] = "";
     }
-    request.event["1"] = userId;
-    request.event["2"] = sessionId;
-    request.event["3"] = ToAnsi(configuration->m_accountName);
-    request.event["4"] = ToAnsi(configuration->m_productId);
-    request.event["7"] = ToAnsi(configuration->m_version);
-    request.event["15"] = 0;
-    request.event["19"] = ToAnsi(configuration->m_cfl);
-    request.event["21"] = ToAnsi(configuration->m_ch);
-    request.event["22"] = ToAnsi(configuration->m_productTitle);
-    request.event["31"] = OsVersionString();
-    request.event["38"] = MachineFacts::IsWow64() ? "1" : "0";
+    request.event[EventKey::UserId] = userId;
+    request.event[EventKey::SessionId] = sessionId;
+    request.event[EventKey::AccountName] = ToAnsi(configuration->m_accountName);
+    request.event[EventKey::ProductId] = ToAnsi(configuration->m_productId);
+    request.event[EventKey::SetupVersion] = ToAnsi(configuration->m_version);
+    request.event[EventKey::Reserved15] = 0;
+    request.event[EventKey::Cfl] = ToAnsi(configuration->m_cfl);
+    request.event[EventKey::Channel] = ToAnsi(configuration->m_ch);
+    request.event[EventKey::ProductTitle] = ToAnsi(configuration->m_productTitle);
+    request.event[EventKey::OsVersion] = OsVersionString();
+    request.event[EventKey::Wow64] = MachineFacts::IsWow64() ? "1" : "0";
 
     request.headers.emplace_back(L"Authorization", RequestSignature(userId, sessionId));
     return request;

@@ -4,6 +4,7 @@
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/TelemetryEvent.h"
+#include "remote/TelemetryNames.h"
 #include "remote/ThreadLauncher.h"
 
 #include <windows.h>
@@ -52,15 +53,15 @@ void Package::BuildEventTemplate()
 {
     nlohmann::json eventTemplate = m_baseRequest.event;
     if (m_isMainProduct) {
-        eventTemplate["5"] = m_baseRequest.event.value("22", nlohmann::json(""));
-        eventTemplate["10"] = 1;
-        eventTemplate["18"] = "";
+        eventTemplate[EventKey::PackageId] = m_baseRequest.event.value(EventKey::ProductTitle, nlohmann::json(""));
+        eventTemplate[EventKey::PackageKind] = PackageKind::MainProduct;
+        eventTemplate[EventKey::PackageAdF] = "";
     } else {
-        eventTemplate["5"] = m_adO;
-        eventTemplate["10"] = 2;
-        eventTemplate["16"] = m_c;
-        eventTemplate["17"] = std::to_string(m_position + 1);
-        eventTemplate["18"] = m_adF;
+        eventTemplate[EventKey::PackageId] = m_adO;
+        eventTemplate[EventKey::PackageKind] = PackageKind::Offer;
+        eventTemplate[EventKey::PackageC] = m_c;
+        eventTemplate[EventKey::PackagePosition] = std::to_string(m_position + 1);
+        eventTemplate[EventKey::PackageAdF] = m_adF;
     }
     m_eventTemplate = std::move(eventTemplate);
 }

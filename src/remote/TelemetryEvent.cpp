@@ -1,5 +1,7 @@
 #include "remote/TelemetryEvent.h"
 
+#include "remote/TelemetryNames.h"
+
 #include <algorithm>
 #include <array>
 
@@ -8,7 +10,7 @@ namespace TelemetryEvent {
 nlohmann::json Build(const nlohmann::json& eventTemplate, int id, const nlohmann::json& extra)
 {
     nlohmann::json event = eventTemplate;
-    event["6"] = std::to_string(id);
+    event[EventKey::Id] = std::to_string(id);
     if (!extra.is_null()) {
         event.update(extra);
     }
@@ -26,7 +28,8 @@ std::string Envelope(const nlohmann::json& event)
 
 bool IsClosing(int id)
 {
-    static constexpr std::array<int, 5> kClosingIds{-1, 2, 3, 4, 5};
+    static constexpr std::array<int, 5> kClosingIds{EventId::Failed, EventId::NotShown, EventId::Installed,
+                                                    EventId::Declined, EventId::Quit};
     return std::find(kClosingIds.begin(), kClosingIds.end(), id) != kClosingIds.end();
 }
 
