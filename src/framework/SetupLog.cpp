@@ -1,0 +1,104 @@
+#include "framework/SetupLog.h"
+
+#include "framework/TextConversion.h"
+#include "framework/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+struct LogFile {
+    std::mutex mutex;
+    UniqueFileHandle file;
+    CString path;
+};
+
+LogFile& TheLog()
+{
+    // Never destroyed: threads still running at exit may write to it.
+    static auto* log = new LogFile;
+    return *log;
+}
+
+std::string LinePrefix()
+{
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char prefix[64] = {};
+    std::snprintf(prefix, sizeof(prefix), "%04u-%02u-%02u %02u:%02u:%02u.%03u [%lu] ", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentThreadId());
+    return prefix;
+}
+
+}  // namespace
+
+bool SetupLog::Open(const CString& path)
+{
+    LogFile& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    log.file.Reset(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    log.path = log.file ? path : CString();
+    return log.file.IsValid();
+}
+
+void SetupLog::Close()
+{
+    LogFile& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    log.file.Reset();
+    log.path = CString();
+}
+
+CString SetupLog::Path()
+{
+    LogFile& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    return log.path;
+}
+
+void SetupLog::Write(std::string_view text)
+{
+    LogFile& log = TheLog();
+    std::lock_guard lock(log.mutex);
+    if (!log.file) {
+        return;
+    }
+    std::string line = LinePrefix();
+    line.append(text);
+    line += "\r\n";
+    // Unbuffered: the line is with the system once the call returns. A failed write (a full disk)
+    // loses that line only.
+    DWORD written = 0;
+    WriteFile(log.file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+LogEntry::~LogEntry()
+{
+    try {
+        SetupLog::Write(m_text.str());
+    } catch (...) {
+        // Out of memory for the line: the entry is lost, the caller goes on.
+    }
+}
+
+LogEntry& LogEntry::operator<<(const CString& text)
+{
+    m_text << ToUtf8(text);
+    return *this;
+}
+
+LogEntry& LogEntry::operator<<(const wchar_t* text)
+{
+    m_text << ToUtf8(std::wstring_view(text ? text : L""));
+    return *this;
+}
+
+LogEntry& LogEntry::operator<<(const std::wstring& text)
+{
+    m_text << ToUtf8(text);
+    return *this;
+}
