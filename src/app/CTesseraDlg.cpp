@@ -2,9 +2,9 @@
 
 #include "app/CAboutDlg.h"
 #include "app/FolderCleanup.h"
-#include "app/WindowMessages.h"
 #include "framework/AfxGlobals.h"
 #include "framework/MessagePump.h"
+#include "framework/SetupLog.h"
 #include "locale/LanguageManager.h"
 #include "pages/ErrorPage.h"
 #include "pages/LanguagePage.h"
@@ -14,12 +14,18 @@
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/Package.h"
+#include "remote/TelemetryNames.h"
 #include "resource.h"
 #include "transfer/DownloadManager.h"
 
-#include <climits>
-
 namespace {
+
+// Where the first pages sit in the page list. The language page and the loading page are the only
+// pages until the configuration has arrived; the pages it brings follow from index 2 on.
+constexpr int kLanguagePageIndex = 0;
+constexpr int kLoadingPageIndex = 1;
+constexpr int kFirstConfiguredPageIndex = 2;
+constexpr int kPagesBeforeConfiguration = 2;
 
 bool HasCloseItem(HMENU menu)
 {
@@ -145,17 +151,18 @@ bool CTesseraDlg::CreateInitialPages()
     if (auto* loading = dynamic_cast<LoadingPage*>(m_pages.back().get())) {
         // May run on the thread that fetched the last image: it only hands the list over and posts.
         loading->m_completionHandler = [this](std::vector<std::shared_ptr<Package>> offers) {
-            m_offers = std::move(offers);
+            m_offerSequence.SetOffers(std::move(offers));
             PostMessage(WM_LOAD_COMPLETE);
         };
     }
 
-    m_currentPage = 0;
+    m_currentPage = kLanguagePageIndex;
     if (m_pages.empty()) {
         return false;
     }
     m_pages.front()->ShowWindow(SW_SHOW);
     m_pages.front()->SetFocus();
+    LogEntry() << "Page shown: " << m_pages.front()->GetPageName();
     return true;
 }
 
@@ -196,43 +203,50 @@ LRESULT CTesseraDlg::OnLoadCompleteMessage(WPARAM, LPARAM)
                                                configuration->m_ch);
     }
 
+    AppendConfiguredPages(PageRectangle());
+    // The loading page is shown now, so this shows the first page the configuration brought.
     OnPageButton(ButtonType::Next);
     return 0;
+}
+
+void CTesseraDlg::AppendConfiguredPages(const CRect&)
+{
+    // Warning (heritage), licence or welcome, one offer page per offer, options and configurations
+    // (heritage), then the download and finish pages of the wizard type.
 }
 
 void CTesseraDlg::OnPageButton(ButtonType type)
 {
     switch (type) {
     case ButtonType::Next:
-        if (m_currentPage == 0 && m_wentBack) {
-            ShowPage(2);
-        } else if (m_currentPage == 0) {
+        if (m_currentPage == kLanguagePageIndex && m_wentBack) {
+            // The loading page is not shown again.
+            ShowPage(kFirstConfiguredPageIndex);
+        } else if (m_currentPage == kLanguagePageIndex) {
             StartSetupPackage();
-            ShowPage(1);
+            ShowPage(kLoadingPageIndex);
         } else {
             ShowPage(m_currentPage + 1);
         }
         break;
     case ButtonType::SkipAll:
-        m_skipAllClicked = true;
-        [[fallthrough]];
     case ButtonType::Decline:
-        if (m_offerCursor >= 0 && m_offerCursor < static_cast<int>(m_offers.size()) &&
-            m_offers[static_cast<std::size_t>(m_offerCursor)]->m_flow.saad) {
-            m_skipAllAfterDecline = true;
-        }
-        [[fallthrough]];
+        m_offerSequence.OnDecline(type == ButtonType::SkipAll);
+        ShowPage(m_currentPage + 1 + CountOfferPagesToSkip());
+        break;
     case ButtonType::Accept:
         ShowPage(m_currentPage + 1 + CountOfferPagesToSkip());
         break;
     case ButtonType::Back:
         m_wentBack = true;
-        ShowPage(m_currentPage == 2 ? 0 : m_currentPage - 1);
+        ShowPage(m_currentPage == kFirstConfiguredPageIndex ? kLanguagePageIndex : m_currentPage - 1);
         break;
     case ButtonType::Close:
+        LogEntry() << "Quit: Close on the error page";
         EndDialog(1);
         break;
     case ButtonType::Finish:
+        LogEntry() << "Finished";
         RemoveTempFolder();
         EndDialog(1);
         break;
@@ -251,7 +265,7 @@ void CTesseraDlg::StartSetupPackage()
         configuration->m_setupPackage =
             std::make_shared<Package>(request, true, CString(), CString(), CString(), CString(), 0);
     }
-    configuration->m_setupPackage->SendEvent(1, nullptr);
+    configuration->m_setupPackage->SendEvent(EventId::SetupStarted, nullptr);
 }
 
 void CTesseraDlg::ShowPage(int index)
@@ -268,14 +282,15 @@ void CTesseraDlg::ShowPage(int index)
     m_currentPage = index;
     page.OnNavigateToPage();
 
-    const CString name = page.GetPageName();
     HMENU systemMenu = GetSystemMenu(FALSE);
-    if (name == L"DownloadPageDLM" || name == L"DownloadPageISV") {
+    if (page.GetPageKind() == PageKind::Download) {
         DeleteMenu(systemMenu, SC_CLOSE, MF_BYCOMMAND);
-    } else if ((name == L"FinishPageDLM" || name == L"FinishPageISV") && !HasCloseItem(systemMenu)) {
+    } else if (page.GetPageKind() == PageKind::Finish && !HasCloseItem(systemMenu)) {
         AppendMenuW(systemMenu, MF_STRING, SC_CLOSE, L"Close");
     }
+    const CString name = page.GetPageName();
     OutputDebugStringW(name + L"\n");
+    LogEntry() << "Page shown: " << name;
 }
 
 void CTesseraDlg::ShowErrorPage(const CString& title, const CString& text)
@@ -289,6 +304,7 @@ void CTesseraDlg::ShowErrorPage(const CString& title, const CString& text)
     m_errorPage->ShowWindow(SW_SHOW);
     m_errorPage->SetFocus();
     m_errorShown = true;
+    LogEntry() << "Page shown: " << m_errorPage->GetPageName() << " (" << title << ")";
     if (HMENU systemMenu = GetSystemMenu(FALSE); !HasCloseItem(systemMenu)) {
         AppendMenuW(systemMenu, MF_STRING, SC_CLOSE, L"Close");
     }
@@ -296,56 +312,26 @@ void CTesseraDlg::ShowErrorPage(const CString& title, const CString& text)
 
 int CTesseraDlg::CountOfferPagesToSkip()
 {
-    const auto configuration = ConfigurationManager::Instance();
-    int skipped = 0;
-    for (;;) {
-        const int next = m_currentPage + skipped + 1;
-        if (next >= static_cast<int>(m_pages.size()) ||
-            m_pages[static_cast<std::size_t>(next)]->GetPageName() != L"ProductPage") {
-            return skipped;
-        }
-        ++m_offerCursor;
-        if (m_offerCursor >= static_cast<int>(m_offers.size())) {
-            return skipped;
-        }
-        Package& offer = *m_offers[static_cast<std::size_t>(m_offerCursor)];
-        bool byDecline = false;
-        if (!m_skipAllClicked && !m_skipAllAfterDecline && !m_maxOffersExceeded) {
-            if (configuration->m_offerDeclined && offer.m_flow.sied) {
-                byDecline = true;
-                // A skipped offer must not limit the ones after it.
-                offer.m_flow.mo = INT_MAX;
-                --configuration->m_offerAdjustment;
-            }
-            for (int earlier = 0; earlier < m_offerCursor; ++earlier) {
-                if (m_offerCursor >= m_offers[static_cast<std::size_t>(earlier)]->m_flow.mo) {
-                    m_maxOffersExceeded = true;
-                    break;
-                }
-            }
-        }
-        if (!m_skipAllClicked && !m_skipAllAfterDecline && !m_maxOffersExceeded && !byDecline) {
-            return skipped;
-        }
-        if (m_offerCursor < configuration->m_maxOffers) {
-            offer.SendEvent(2, {{"13", SkipReason(byDecline)}});
-        }
-        ++skipped;
-    }
+    return m_offerSequence.CountOfferPagesToSkip(OfferPagesAfter(m_currentPage)).pagesToSkip;
 }
 
-const char* CTesseraDlg::SkipReason(bool byDecline) const
+int CTesseraDlg::OfferPagesAfter(int index) const
 {
-    if (m_skipAllClicked) {
-        return "SKIP ALL CLICKED";
+    int count = 0;
+    for (std::size_t next = static_cast<std::size_t>(index) + 1;
+         next < m_pages.size() && m_pages[next]->GetPageKind() == PageKind::Offer; ++next) {
+        ++count;
     }
-    if (byDecline) {
-        return "SKIPPED BECAUSE OF EARLIER DECLINE";
+    return count;
+}
+
+CString CTesseraDlg::ShownPageName() const
+{
+    if (m_errorShown) {
+        return m_errorPage->GetPageName();
     }
-    if (m_maxOffersExceeded) {
-        return "EXCEEDED MAX NUMBER OF OFFERS IN FLOW";
-    }
-    return "SKIP ALL AFTER DECLINE OFFER DECLINED";
+    const bool valid = m_currentPage >= 0 && m_currentPage < static_cast<int>(m_pages.size());
+    return valid ? m_pages[static_cast<std::size_t>(m_currentPage)]->GetPageName() : CString();
 }
 
 void CTesseraDlg::RemoveTempFolder()
@@ -363,7 +349,7 @@ void CTesseraDlg::OnClose()
     }
     const auto configuration = ConfigurationManager::Instance();
     const int pageCount = static_cast<int>(m_pages.size());
-    const bool configurationPending = pageCount == 2;
+    const bool configurationPending = pageCount == kPagesBeforeConfiguration;
     if (!m_errorShown && (m_currentPage < pageCount - 1 || configurationPending)) {
         const CString question = m_languageManager->GetString(m_installInProgress ? "PROGRESS_QUIT" : "MSG_EXIT");
         if (MessageBox(question, CString(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
@@ -371,6 +357,7 @@ void CTesseraDlg::OnClose()
         }
     }
     m_closing = true;
+    LogEntry() << "Quit: the window was closed on " << ShownPageName();
     m_singleInstanceMutex.Reset();
     ShowWindow(SW_HIDE);
     configuration->m_quitRequested = true;
@@ -378,11 +365,11 @@ void CTesseraDlg::OnClose()
 
     const auto shownOffers = configuration->m_shownOffers;
     for (const auto& offer : shownOffers) {
-        offer->SendEvent(5, nullptr);
+        offer->SendEvent(EventId::Quit, nullptr);
         WaitForTelemetry(*offer);
     }
     if (const auto setup = configuration->m_setupPackage) {
-        setup->SendEvent(5, nullptr);
+        setup->SendEvent(EventId::Quit, nullptr);
         WaitForTelemetry(*setup);
     }
     RemoveTempFolder();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OfferSequencer.h"
 #include "framework/CBrush.h"
 #include "framework/CDialogEx.h"
 #include "framework/CRect.h"
@@ -21,6 +22,9 @@ class Package;
 // shows the error page on request and asks before the user quits.
 class CTesseraDlg : public CDialogEx {
 public:
+    // Posted to the dialog, both parameters 0, once the offers have been handed over.
+    static constexpr UINT WM_LOAD_COMPLETE = WM_USER + 3;
+
     explicit CTesseraDlg(CWnd* parent = nullptr);
     ~CTesseraDlg() override;
 
@@ -43,12 +47,15 @@ private:
     void CreatePage(IPage& page, const CRect& rect);
     void CreateAndAddPage(std::unique_ptr<IPage> page, const CRect& rect);
     LRESULT OnLoadCompleteMessage(WPARAM, LPARAM);
+    // The one place that adds the pages following the loading page, in the wizard's order.
+    void AppendConfiguredPages(const CRect& rect);
     void OnPageButton(ButtonType type);
     void StartSetupPackage();
     void ShowPage(int index);
     void ShowErrorPage(const CString& title, const CString& text);
     int CountOfferPagesToSkip();
-    const char* SkipReason(bool byDecline) const;
+    int OfferPagesAfter(int index) const;
+    CString ShownPageName() const;
     void RemoveTempFolder();
     void OnClose();
     bool OnSysCommand(WPARAM command, LPARAM lParam);
@@ -68,11 +75,8 @@ private:
     CStatic m_separator;
     CBrush m_bandBrush;
     CStatic m_band;
-    std::vector<std::shared_ptr<Package>> m_offers;
-    int m_offerCursor = 0;
-    bool m_skipAllClicked = false;
-    bool m_skipAllAfterDecline = false;
-    bool m_maxOffersExceeded = false;
+    // The offers that passed the checks (one offer page each), the cursor and the sticky flags.
+    OfferSequencer m_offerSequence;
     UniqueKernelHandle m_singleInstanceMutex;
     bool m_closing = false;
 };

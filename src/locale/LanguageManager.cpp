@@ -178,7 +178,13 @@ bool LanguageManager::SetLanguage(const CString& display)
     if (!LoadLocaleDocument(id->second, document)) {
         return false;
     }
-    LoadStrings(document);
+    // A document that is read only in part would leave a mix of two languages: the one shown so far
+    // stays, texts and name, and the failure has been reported by LoadStrings.
+    std::map<std::string, std::string> previous = m_strings;
+    if (!LoadStrings(document)) {
+        m_strings = std::move(previous);
+        return false;
+    }
     // A listener may add or remove listeners while it is told: each one still listed is told once.
     const std::vector<LanguageListener*> listeners = m_listeners;
     for (LanguageListener* listener : listeners) {

@@ -12,6 +12,7 @@ public:
     // The error page reports no errors of its own.
     void SetErrorHandler(ErrorHandler) override {}
     CString GetPageName() const override { return L"ErrorPage"; }
+    PageKind GetPageKind() const override { return PageKind::Error; }
     BOOL OnInitDialog() override;
 
     CString m_title;

@@ -10,13 +10,13 @@
 IPage::IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, CWnd* parent)
     : CDialogEx(templateId, parent), m_languageManager(std::move(languageManager))
 {
-    m_languageManager->RegisterPage(this);
+    m_languageManager->AddListener(this);
     m_bandBrush.CreateSolidBrush(ConfigurationManager::Instance()->m_accentColor);
 }
 
 IPage::~IPage()
 {
-    m_languageManager->UnregisterPage(this);
+    m_languageManager->RemoveListener(this);
 }
 
 void IPage::SetButtonHandler(ButtonHandler handler)
@@ -31,18 +31,22 @@ void IPage::SetErrorHandler(ErrorHandler handler)
 
 void IPage::BindText(const std::string& key, int controlId)
 {
-    m_texts.emplace_back(GetDlgItem(controlId), key);
+    m_texts.emplace_back(controlId, key);
 }
 
 void IPage::UpdateTexts()
 {
-    for (const auto& [control, key] : m_texts) {
-        if (!control || !control->m_hWnd) {
+    if (!m_hWnd) {
+        return;
+    }
+    for (const auto& [controlId, key] : m_texts) {
+        HWND control = ::GetDlgItem(m_hWnd, controlId);
+        if (!control) {
             continue;
         }
         const CString text = m_languageManager->GetString(key);
         if (!text.IsEmpty()) {
-            control->SetWindowText(text);
+            ::SetWindowTextW(control, text);
         }
     }
 }

@@ -3,7 +3,9 @@
 #include "framework/CBrush.h"
 #include "framework/CDialogEx.h"
 #include "framework/CFont.h"
+#include "locale/LanguageListener.h"
 #include "pages/ButtonType.h"
+#include "pages/PageKind.h"
 
 #include <functional>
 #include <memory>
@@ -15,7 +17,7 @@ class LanguageManager;
 
 // Base of every wizard page: a child dialog with an accent band at the bottom, texts bound to its
 // controls by string key, a fixed name, and the two handlers through which it talks to the controller.
-class IPage : public CDialogEx {
+class IPage : public CDialogEx, public LanguageListener {
 public:
     using ButtonHandler = std::function<void(ButtonType)>;
     using ErrorHandler = std::function<void(const CString& title, const CString& text)>;
@@ -30,6 +32,8 @@ public:
     // Applies the current language to the bound controls; a key without text leaves the control as it is.
     virtual void UpdateTexts();
     virtual CString GetPageName() const = 0;
+    virtual PageKind GetPageKind() const = 0;
+    void OnTextsChanged() override { UpdateTexts(); }
 
     // Enter and Escape never close a page.
     void OnOK() override {}
@@ -38,6 +42,7 @@ public:
 protected:
     HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind) override;
 
+    // The control is looked up each time the texts are applied, so a binding never outlives its control.
     void BindText(const std::string& key, int controlId);
     // A handler is called only when the controller has set it.
     void NotifyButton(ButtonType type) const;
@@ -49,7 +54,7 @@ protected:
     void MakeTitleFont(CWnd& title);
 
     std::shared_ptr<LanguageManager> m_languageManager;
-    std::vector<std::pair<CWnd*, std::string>> m_texts;
+    std::vector<std::pair<int, std::string>> m_texts;  // control id, string key
     CBrush m_bandBrush;
     ButtonHandler m_buttonHandler;
     ErrorHandler m_errorHandler;

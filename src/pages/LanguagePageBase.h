@@ -8,6 +8,7 @@
 class LanguagePageBase : public IPage {
 public:
     void OnNavigateToPage() override {}
+    PageKind GetPageKind() const override { return PageKind::Language; }
 
 protected:
     using TextBindings = std::vector<std::pair<std::string, int>>;

@@ -17,6 +17,7 @@ public:
 
     void OnNavigateToPage() override;
     CString GetPageName() const override { return L"LoadingPage"; }
+    PageKind GetPageKind() const override { return PageKind::Loading; }
 
     CompletionHandler m_completionHandler;
 

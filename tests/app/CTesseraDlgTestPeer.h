@@ -21,41 +21,42 @@ public:
     bool ErrorShown() const { return m_dialog.m_errorShown; }
     std::shared_ptr<LanguageManager> Languages() const { return m_dialog.m_languageManager; }
 
-    // Appends a stand-in for a later page with the given name.
-    NamedPage& AddNamedPage(const CString& name);
+    // Appends a stand-in for a later page of that name and kind.
+    NamedPage& AddNamedPage(const CString& name, PageKind kind);
 
     void AddPage(std::unique_ptr<IPage> page) { m_dialog.CreateAndAddPage(std::move(page), m_dialog.PageRectangle()); }
     void Press(ButtonType type) { m_dialog.OnPageButton(type); }
     void ShowPage(int index) { m_dialog.ShowPage(index); }
     void SetInstallInProgress(bool value) { m_dialog.m_installInProgress = value; }
-    void SetOffers(std::vector<std::shared_ptr<Package>> offers) { m_dialog.m_offers = std::move(offers); }
-    int OfferCursor() const { return m_dialog.m_offerCursor; }
+    void SetOffers(std::vector<std::shared_ptr<Package>> offers) { m_dialog.m_offerSequence.SetOffers(std::move(offers)); }
 
 private:
     CTesseraDlg& m_dialog;
 };
 
-// A page that stands in for the pages later in the wizard: only its name matters to the controller.
+// A page that stands in for the pages later in the wizard: only its kind matters to the controller.
 class NamedPage : public IPage {
 public:
-    NamedPage(std::shared_ptr<LanguageManager> manager, CWnd* parent, CString name)
-        : IPage(std::move(manager), IDD_LOADING_PAGE, parent), m_name(std::move(name))
+    NamedPage(std::shared_ptr<LanguageManager> manager, CWnd* parent, CString name, PageKind kind)
+        : IPage(std::move(manager), IDD_LOADING_PAGE, parent), m_name(std::move(name)), m_kind(kind)
     {
     }
     void OnNavigateToPage() override { ++m_navigations; }
     // Reports an error the way any page does, through the handler the controller gave it.
     void Report(const CString& title, const CString& text) { NotifyError(title, text); }
     CString GetPageName() const override { return m_name; }
+    PageKind GetPageKind() const override { return m_kind; }
 
     int m_navigations = 0;
 
 private:
     CString m_name;
+    PageKind m_kind;
 };
 
-inline NamedPage& CTesseraDlgTestPeer::AddNamedPage(const CString& name)
+inline NamedPage& CTesseraDlgTestPeer::AddNamedPage(const CString& name, PageKind kind)
 {
-    auto page = std::make_unique<NamedPage>(m_dialog.m_languageManager, &m_dialog, name);
+    auto page = std::make_unique<NamedPage>(m_dialog.m_languageManager, &m_dialog, name, kind);
     NamedPage& added = *page;
     AddPage(std::move(page));
     return added;

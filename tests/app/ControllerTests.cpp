@@ -8,6 +8,7 @@
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
+#include "remote/ApiManager.h"
 #include "remote/Package.h"
 #include "resource.h"
 
@@ -87,7 +88,7 @@ TEST_CASE_FIXTURE(ControllerFixture, "The wizard starts on the language page wit
 
 TEST_CASE_FIXTURE(ControllerFixture, "Next from the first page reports the product once, Back skips the loading page")
 {
-    NamedPage& licence = peer.AddNamedPage(L"LicensePage");
+    NamedPage& licence = peer.AddNamedPage(L"LicensePage", PageKind::Welcome);
     peer.Press(ButtonType::Next);
     CHECK(peer.CurrentPage() == 1);
     auto setup = ConfigurationManager::Instance()->m_setupPackage;
@@ -112,7 +113,7 @@ TEST_CASE_FIXTURE(ControllerFixture, "Next from the first page reports the produ
 
 TEST_CASE_FIXTURE(ControllerFixture, "The offers arrive from another thread and the wizard moves past the loading page")
 {
-    peer.AddNamedPage(L"LicensePage");
+    peer.AddNamedPage(L"LicensePage", PageKind::Welcome);
     peer.Press(ButtonType::Next);
     std::thread([this] { peer.Loading().m_completionHandler({}); }).join();
     REQUIRE(PumpMessagesUntil([this] { return peer.CurrentPage() == 2; }, 5s));
@@ -142,8 +143,8 @@ TEST_CASE_FIXTURE(ControllerFixture, "Closing asks for confirmation exactly whil
     }
     SUBCASE("with installers running the question says so")
     {
-        peer.AddNamedPage(L"DownloadPageISV");
-        peer.AddNamedPage(L"FinishPageISV");
+        peer.AddNamedPage(L"DownloadPageISV", PageKind::Download);
+        peer.AddNamedPage(L"FinishPageISV", PageKind::Finish);
         peer.Press(ButtonType::Next);
         peer.Press(ButtonType::Next);
         peer.SetInstallInProgress(true);
@@ -152,7 +153,7 @@ TEST_CASE_FIXTURE(ControllerFixture, "Closing asks for confirmation exactly whil
     }
     SUBCASE("on the last page nothing is asked and the run ends cleanly")
     {
-        peer.AddNamedPage(L"FinishPageISV");
+        peer.AddNamedPage(L"FinishPageISV", PageKind::Finish);
         peer.Press(ButtonType::Next);
         REQUIRE(WaitForEvents("1", 1));
         peer.Press(ButtonType::Next);
@@ -170,7 +171,7 @@ TEST_CASE_FIXTURE(ControllerFixture, "Closing asks for confirmation exactly whil
 
 TEST_CASE_FIXTURE(ControllerFixture, "A page's error ends on the error page, after which closing asks nothing")
 {
-    NamedPage& licence = peer.AddNamedPage(L"LicensePage");
+    NamedPage& licence = peer.AddNamedPage(L"LicensePage", PageKind::Welcome);
     peer.Press(ButtonType::Next);
     peer.Press(ButtonType::Next);
     licence.Report(L"Something went wrong", L"Please try to download later");
@@ -190,12 +191,30 @@ TEST_CASE_FIXTURE(ControllerFixture, "A page's error ends on the error page, aft
 
 TEST_CASE_FIXTURE(ControllerFixture, "The system menu loses Close on the download page and gets it back on the finish page")
 {
-    peer.AddNamedPage(L"DownloadPageISV");
-    peer.AddNamedPage(L"FinishPageISV");
+    peer.AddNamedPage(L"DownloadPageISV", PageKind::Download);
+    peer.AddNamedPage(L"FinishPageISV", PageKind::Finish);
     peer.ShowPage(2);
     CHECK_FALSE(HasCloseItem(dialog.m_hWnd));
     peer.ShowPage(3);
     CHECK(CloseItems(dialog.m_hWnd) == 1);
     peer.Press(ButtonType::Finish);
     CHECK(dialog.m_hWnd == nullptr);
+}
+
+TEST_CASE_FIXTURE(ControllerFixture, "The offer buttons move past the offer pages the sequence passes over")
+{
+    std::vector<std::shared_ptr<Package>> offers;
+    for (int i = 0; i < 3; ++i) {
+        offers.push_back(std::make_shared<Package>(ApiManager::Instance()->MakeBaseRequest(), false, L"offer",
+                                                   CString(), L"offer", CString(), i));
+        peer.AddNamedPage(L"ProductPage", PageKind::Offer);
+    }
+    NamedPage& download = peer.AddNamedPage(L"DownloadPageISV", PageKind::Download);
+    peer.SetOffers(offers);
+    peer.ShowPage(2);
+    peer.Press(ButtonType::Accept);
+    CHECK(peer.CurrentPage() == 3);
+    peer.Press(ButtonType::SkipAll);
+    CHECK(peer.CurrentPage() == 5);
+    CHECK(download.m_navigations == 1);
 }

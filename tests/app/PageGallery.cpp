@@ -37,7 +37,7 @@ int wmain(int argc, wchar_t** argv)
         }
         CTesseraDlgTestPeer peer(dialog);
         if (page == L"error") {
-            NamedPage& reporter = peer.AddNamedPage(L"DownloadPageISV");
+            NamedPage& reporter = peer.AddNamedPage(L"DownloadPageISV", PageKind::Download);
             auto languages = peer.Languages();
             // The texts each wizard type actually ends on: a failed installation, or a failed configuration.
             if (ConfigurationManager::Instance()->m_wizardType == WIZARD_ISV) {

@@ -28,6 +28,7 @@ public:
     }
     void OnNavigateToPage() override {}
     CString GetPageName() const override { return L"UnknownKeyPage"; }
+    PageKind GetPageKind() const override { return PageKind::Error; }
     BOOL OnInitDialog() override
     {
         IPage::OnInitDialog();
