@@ -1,23 +1,19 @@
 #include "app/CTesseraApp.h"
 
 #include "app/CTesseraDlg.h"
+#include "app/RunLog.h"
 #include "framework/AfxGlobals.h"
 #include "profile/ConfigurationManager.h"
 
 #include <commctrl.h>
-#include "framework/GdiPlus.h"
 
 CTesseraApp::CTesseraApp() = default;
 
-CTesseraApp::~CTesseraApp()
-{
-    if (m_gdiplusToken != 0) {
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
-    }
-}
+CTesseraApp::~CTesseraApp() = default;
 
 BOOL CTesseraApp::InitInstance()
 {
+    const RunLog log;
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
@@ -25,8 +21,8 @@ BOOL CTesseraApp::InitInstance()
         return FALSE;
     }
 
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr);
+    // Without GDI+ the wizard still runs, with its pictures empty.
+    m_gdiplus = std::make_unique<GdiPlusSession>();
 
     {
         CTesseraDlg dialog;

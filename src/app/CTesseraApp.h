@@ -1,8 +1,9 @@
 #pragma once
 
 #include "framework/CWinApp.h"
+#include "framework/GdiPlusSession.h"
 
-#include <windows.h>
+#include <memory>
 
 // The setup's application object: prepares the process and runs the wizard dialog modally.
 class CTesseraApp : public CWinApp {
@@ -14,5 +15,6 @@ public:
     BOOL InitInstance() override;
 
 private:
-    ULONG_PTR m_gdiplusToken = 0;
+    // Shut down when the application object goes, after the dialog and its images.
+    std::unique_ptr<GdiPlusSession> m_gdiplus;
 };

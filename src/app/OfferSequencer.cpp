@@ -55,7 +55,7 @@ OfferSequencer::Decision OfferSequencer::CountOfferPagesToSkip(int offerPagesAhe
         if (skipped.reported) {
             offer.SendEvent(EventId::NotShown, {{EventKey::Reason, skipped.reason}});
         }
-        LogEntry() << "Offer " << offer.m_adO << " passed over: " << skipped.reason;
+        LogEntry() << "Passed over " << offer.LogName() << ": " << skipped.reason;
         decision.skipped.push_back(skipped);
         ++decision.pagesToSkip;
     }

@@ -1,6 +1,7 @@
 #include "framework/CWnd.h"
 
 #include "framework/MessageBoxSeam.h"
+#include "framework/SetupLog.h"
 
 #include <string>
 
@@ -97,10 +98,11 @@ bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT&)
 
 void CWnd::ReportUnhandled(const char* what) noexcept
 {
-    std::string text = "Tessera: unhandled exception in a window procedure: ";
-    text += what ? what : "";
-    text += "\n";
-    OutputDebugStringA(text.c_str());
+    try {
+        LogEntry() << "Unhandled exception in a window procedure: " << (what ? what : "");
+    } catch (...) {
+        // Out of memory while reporting: nothing more can be done here.
+    }
 }
 
 CWnd* CWnd::GetDlgItem(int id)

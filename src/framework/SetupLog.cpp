@@ -76,6 +76,17 @@ void SetupLog::Write(std::string_view text)
     WriteFile(log.file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
+CString SetupLog::AddressOf(const CString& url)
+{
+    int end = url.GetLength();
+    for (const wchar_t mark : {L'?', L'#'}) {
+        if (const int found = url.Find(mark); found >= 0 && found < end) {
+            end = found;
+        }
+    }
+    return url.Left(end);
+}
+
 LogEntry::~LogEntry()
 {
     try {
@@ -91,13 +102,7 @@ LogEntry& LogEntry::operator<<(const CString& text)
     return *this;
 }
 
-LogEntry& LogEntry::operator<<(const wchar_t* text)
-{
-    m_text << ToUtf8(std::wstring_view(text ? text : L""));
-    return *this;
-}
-
-LogEntry& LogEntry::operator<<(const std::wstring& text)
+LogEntry& LogEntry::operator<<(std::wstring_view text)
 {
     m_text << ToUtf8(text);
     return *this;

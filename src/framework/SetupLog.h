@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 // The run's log for support: one UTF-8 line per entry with the local time to the millisecond and the
 // writing thread's id, written through at once so that a crash keeps everything before it. Any
@@ -21,6 +22,10 @@ public:
     static CString Path();
 
     static void Write(std::string_view text);
+
+    // A web address as the log shows it: without its query and fragment, which may carry
+    // identifiers of the user.
+    static CString AddressOf(const CString& url);
 };
 
 // Builds one entry with <<, written when the statement ends:
@@ -34,9 +39,10 @@ public:
     LogEntry& operator=(const LogEntry&) = delete;
 
     LogEntry& operator<<(const CString& text);
-    LogEntry& operator<<(const wchar_t* text);
-    LogEntry& operator<<(const std::wstring& text);
+    LogEntry& operator<<(std::wstring_view text);
+    LogEntry& operator<<(const wchar_t* text) { return *this << std::wstring_view(text ? text : L""); }
     template <class T>
+        requires(!std::is_convertible_v<const T&, std::wstring_view>)
     LogEntry& operator<<(const T& value)
     {
         m_text << value;

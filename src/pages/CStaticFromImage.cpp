@@ -1,9 +1,9 @@
 #include "pages/CStaticFromImage.h"
 
 #include "framework/AfxGlobals.h"
-#include "pages/ImageLoading.h"
-
 #include "framework/GdiPlus.h"
+#include "framework/GdiPlusSession.h"
+#include "pages/ImageLoading.h"
 
 CStaticFromImage::CStaticFromImage()
 {
@@ -35,7 +35,7 @@ void CStaticFromImage::OnPaint()
     auto brush = reinterpret_cast<HBRUSH>(
         ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hWnd)));
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-    if (m_image) {
+    if (m_image && GdiPlusSession::IsRunning()) {
         Gdiplus::Graphics graphics(dc);
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         graphics.DrawImage(m_image.get(), 0, 0, client.right - client.left, client.bottom - client.top);

@@ -1,9 +1,9 @@
 #include "pages/ImageLoading.h"
 
 #include "framework/ComPtr.h"
-#include "framework/UniqueHandle.h"
-
 #include "framework/GdiPlus.h"
+#include "framework/GdiPlusSession.h"
+#include "framework/UniqueHandle.h"
 
 #include <cstring>
 
@@ -22,7 +22,7 @@ std::shared_ptr<Gdiplus::Bitmap> BitmapFromStream(IStream* stream)
 
 std::shared_ptr<Gdiplus::Bitmap> LoadImageFromBytes(const void* bytes, std::size_t size)
 {
-    if (!bytes || size == 0) {
+    if (!bytes || size == 0 || !GdiPlusSession::IsRunning()) {
         return {};
     }
     UniqueGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));

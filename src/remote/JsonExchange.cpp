@@ -1,11 +1,11 @@
 #include "remote/JsonExchange.h"
 
+#include "framework/SetupLog.h"
 #include "framework/WinHttpHandle.h"
 #include "remote/TesseraException.h"
 #include "transfer/WinHttpSettings.h"
 #include "transfer/WinHttpUrl.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -35,7 +35,7 @@ void AddHeader(HINTERNET request, const std::wstring& name, const std::wstring& 
     const std::wstring line = name + L": " + value;
     if (!WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(line.size()), WINHTTP_ADDREQ_FLAG_ADD)) {
         const DWORD error = GetLastError();
-        std::printf("WinHttpAddRequestHeaders error: %d\n", static_cast<int>(error));
+        LogEntry() << "WinHttpAddRequestHeaders error: " << static_cast<int>(error);
     }
 }
 
@@ -45,7 +45,7 @@ void ReadBody(HINTERNET request, std::string& response)
         DWORD available = 0;
         if (!WinHttpQueryDataAvailable(request, &available)) {
             const DWORD error = GetLastError();
-            std::printf("Error %u in WinHttpQueryDataAvailable.\n", static_cast<unsigned>(error));
+            LogEntry() << "Error " << error << " in WinHttpQueryDataAvailable.";
             return;
         }
         if (available == 0) {
@@ -55,7 +55,7 @@ void ReadBody(HINTERNET request, std::string& response)
         try {
             buffer.assign(static_cast<std::size_t>(available) + 1, '\0');
         } catch (const std::bad_alloc&) {
-            std::printf("Out of memory\n");
+            LogEntry() << "Out of memory";
             return;
         }
         DWORD read = 0;
@@ -63,7 +63,7 @@ void ReadBody(HINTERNET request, std::string& response)
             response.append(buffer.data(), strnlen(buffer.data(), read));
         } else {
             const DWORD error = GetLastError();
-            std::printf("Error %u in WinHttpReadData.\n", static_cast<unsigned>(error));
+            LogEntry() << "Error " << error << " in WinHttpReadData.";
         }
     }
 }
@@ -75,13 +75,14 @@ bool JsonExchange::Post(const CString& url, const std::string& body, const HttpH
 {
     const UrlTarget target = SplitUrl(url);
 
-    UniqueWinHttpHandle session(
-        WinHttpOpen(nullptr, WinHttpSettings::AccessType(), WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session) {
+    UniqueWinHttpHandle session;
+    try {
+        // The same session as every download's: one whose protocols cannot be set is not used.
+        session = WinHttpSettings::OpenSession(nullptr, WinHttpSettings::AccessType());
+    } catch (const std::exception& failure) {
+        LogEntry() << "JSON exchange with " << SetupLog::AddressOf(url) << ": " << failure.what();
         throw TesseraException();
     }
-    DWORD protocols = WinHttpSettings::SecureProtocols();
-    WinHttpSetOption(session.Get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols));
 
     UniqueWinHttpHandle connection(WinHttpConnect(session.Get(), target.host.c_str(), target.port, 0));
     if (!connection) {

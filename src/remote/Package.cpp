@@ -1,10 +1,12 @@
 #include "remote/Package.h"
 
+#include "framework/SetupLog.h"
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/TelemetryEvent.h"
 #include "remote/TelemetryNames.h"
+#include "remote/TesseraException.h"
 #include "remote/ThreadLauncher.h"
 
 #include <windows.h>
@@ -114,20 +116,30 @@ void Package::Send(std::shared_ptr<Package> package, int id, nlohmann::json extr
             headers = package->m_baseRequest.headers;
         }
         const std::string envelope = TelemetryEvent::Envelope(TelemetryEvent::Build(eventTemplate, id, extra));
+        DWORD status = 0;
         for (int attempt = 0; attempt < 2; ++attempt) {
             std::string response;
-            DWORD status = 0;
+            status = 0;
             if (api->PostJson(configuration->m_telemetryUrl, envelope, headers, response, status) && status >= 200 &&
                 status <= 399) {
                 package->m_eventsClosed = TelemetryEvent::IsClosing(id);
-                break;
+                package->EndSend();
+                return;
             }
             Sleep(5000);
         }
-    } catch (const std::exception&) {
-        // A transport failure or an event that cannot be built: telemetry never reports, the event is lost.
+        LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " not delivered: status " << status;
+    } catch (const std::exception& failure) {
+        // A transport failure or an event that cannot be built: the event is lost, and the user never hears of it.
+        LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " lost: "
+                   << (dynamic_cast<const TesseraException*>(&failure) ? "no exchange with the service" : failure.what());
     }
     package->EndSend();
+}
+
+std::string Package::LogName() const
+{
+    return m_isMainProduct ? std::string("the product") : "offer " + ToUtf8(FromAnsi(m_adO));
 }
 
 void Package::EndSend()

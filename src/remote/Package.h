@@ -49,6 +49,8 @@ public:
     void WaitForEvents();
     // Sends still running, read under the lock that guards the count.
     int PendingEvents();
+    // How the setup log names this package (UTF-8).
+    std::string LogName() const;
 
     std::string m_adO;
     std::string m_adF;

@@ -1,6 +1,7 @@
 #include "transfer/DownloadManager.h"
 
 #include "framework/MessageBoxSeam.h"
+#include "framework/SetupLog.h"
 #include "profile/ConfigurationManager.h"
 #include "transfer/DownloadOutputFile.h"
 #include "transfer/DownloadProgress.h"
@@ -82,42 +83,74 @@ DownloadManager::Result DownloadManager::DownloadFileWinInet(const CString& url,
     if (target.path.IsEmpty()) {
         return {false, target.error};
     }
-    return AttemptWinInet(url, window, target.path);
+    const Result result = AttemptWinInet(url, window, target.path);
+    if (!result.first) {
+        DeleteFileW(target.path);
+    }
+    return result;
 }
 
 DownloadManager::Result DownloadManager::AttemptWinHttp(const CString& url, HWND window, const CString& path)
 {
+    const auto started = std::chrono::steady_clock::now();
+    Result result;
+    std::uint64_t bytes = 0;
     try {
         // Claimed before the server is asked; a failed open is reported only once there is a body to write.
         DownloadOutputFile file(path);
         WinHttpTransfer transfer(url, WinHttpTransfer::Client::FileDownload);
-        WriteBody(transfer, file, window, path, false);
-        return {true, CString()};
+        bytes = WriteBody(transfer, file, window, path, false);
+        result = {true, CString()};
     } catch (const std::exception& failure) {
-        return {false, L"[WINHTTP] " + TransferError::TextOf(failure)};
+        result = {false, L"[WINHTTP] " + TransferError::TextOf(failure)};
     }
+    LogAttempt("WinHTTP", url, path, bytes, started, result);
+    return result;
 }
 
 DownloadManager::Result DownloadManager::AttemptWinInet(const CString& url, HWND window, const CString& path)
 {
+    const auto started = std::chrono::steady_clock::now();
+    Result result;
+    std::uint64_t bytes = 0;
     try {
         DownloadOutputFile file(path);
         WinInetTransfer transfer(url);
-        WriteBody(transfer, file, window, path, true);
-        return {true, CString()};
+        bytes = WriteBody(transfer, file, window, path, true);
+        result = {true, CString()};
     } catch (const std::exception& failure) {
-        return {false, L" [WININET] " + TransferError::TextOf(failure)};
+        result = {false, L" [WININET] " + TransferError::TextOf(failure)};
+    }
+    LogAttempt("WinINet", url, path, bytes, started, result);
+    return result;
+}
+
+void DownloadManager::LogAttempt(const char* transport, const CString& url, const CString& path,
+                                 std::uint64_t bytes, std::chrono::steady_clock::time_point started,
+                                 const Result& result)
+{
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+    LogEntry entry;
+    entry << "Download over " << transport << ": " << SetupLog::AddressOf(url) << " to " << path << ": ";
+    if (result.first) {
+        entry << bytes << " bytes in " << elapsed << " ms";
+    } else {
+        CString text = result.second;
+        text.Trim();
+        entry << "failed after " << elapsed << " ms: " << text;
     }
 }
 
 template <class Transfer>
-void DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window, const CString& path,
-                                bool winInet)
+std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window,
+                                         const CString& path, bool winInet)
 {
     const std::optional<std::uint64_t> contentLength = transfer.ContentLength();
     DownloadProgress progress(window, contentLength);
     file.EnsureOpen();
     std::vector<char> buffer(kFileReadBytes);
+    std::uint64_t total = 0;
     for (;;) {
         if (m_cancelled) {
             TransferError::Throw(L"Download cancelled.");
@@ -128,6 +161,7 @@ void DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HW
         }
         file.Write(buffer.data(), read);
         progress.Advance(read);
+        total += read;
     }
     file.Close();
     if (contentLength) {
@@ -135,6 +169,7 @@ void DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HW
     }
     m_lastDownloadPath = path;
     progress.Complete();
+    return total;
 }
 
 bool DownloadManager::PauseUnlessCancelled() const
@@ -181,11 +216,18 @@ std::unique_ptr<std::vector<char>> DownloadManager::FetchToMemory(const CString&
 void DownloadManager::FetchToMemoryAsync(const CString& url, FetchCallback callback)
 {
     std::thread([this, url, callback = std::move(callback)] {
-        auto bytes = FetchToMemory(url);
-        if (m_cancelled) {
-            bytes.reset();
+        // This is the thread's edge: an exception let past it would end the process.
+        try {
+            auto bytes = FetchToMemory(url);
+            if (m_cancelled) {
+                bytes.reset();
+            }
+            callback(std::move(bytes));
+        } catch (const std::exception& failure) {
+            LogEntry() << "Fetch of " << SetupLog::AddressOf(url) << " ended with an exception: " << failure.what();
+        } catch (...) {
+            LogEntry() << "Fetch of " << SetupLog::AddressOf(url) << " ended with an unknown exception";
         }
-        callback(std::move(bytes));
     }).detach();
 }
 

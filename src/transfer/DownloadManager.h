@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -54,7 +56,11 @@ private:
     DownloadTarget::Resolution ResolveTarget(const CString& url, const CString& fileName, bool useTempFolder);
     Result AttemptWinHttp(const CString& url, HWND window, const CString& path);
     Result AttemptWinInet(const CString& url, HWND window, const CString& path);
+    // Returns the number of bytes written.
     template <class Transfer>
-    void WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window, const CString& path, bool winInet);
+    std::uint64_t WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window, const CString& path,
+                            bool winInet);
+    static void LogAttempt(const char* transport, const CString& url, const CString& path, std::uint64_t bytes,
+                           std::chrono::steady_clock::time_point started, const Result& result);
     bool PauseUnlessCancelled() const;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/WinHttpHandle.h"
+
 #include <windows.h>
 
 // The session settings every WinHTTP client of the setup uses.
@@ -11,5 +13,10 @@ DWORD AccessType();
 // TLS 1.0 alone where Windows offers nothing newer, TLS 1.0 to 1.2 from Windows 7 SP1 on.
 // SSL 3.0 is never offered: it is broken, and a server that needs it is not one to talk to.
 DWORD SecureProtocols();
+
+// A synchronous session that offers the secure protocols only. Every WinHTTP client opens its
+// sessions here, so a session whose protocols cannot be set is refused alike everywhere: it throws
+// the TransferError text "Failed to open HTTP session: ..." or "Failed to set secure protocols: ...".
+UniqueWinHttpHandle OpenSession(const wchar_t* userAgent, DWORD accessType, DWORD protocols = SecureProtocols());
 
 }  // namespace WinHttpSettings

@@ -74,14 +74,7 @@ namespace {
 // One hop: a session of its own, the request sent and its response headers received.
 void OpenHop(WinHttpTransfer::Handles& hop, const CString& url, const wchar_t* userAgent, DWORD accessType)
 {
-    hop.session.Reset(WinHttpOpen(userAgent, accessType, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!hop.session) {
-        ThrowLastError(L"Failed to open HTTP session");
-    }
-    DWORD protocols = WinHttpSettings::SecureProtocols();
-    if (!WinHttpSetOption(hop.session.Get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols))) {
-        ThrowLastError(L"Failed to set secure protocols");
-    }
+    hop.session = WinHttpSettings::OpenSession(userAgent, accessType);
 
     WinHttpUrl parts;
     if (!CrackWinHttpUrl(url, parts)) {

@@ -2,7 +2,7 @@
 // PAGE is "language" or "error". Writes DIR\ready with the window's rectangle once the page is up and
 // keeps it up until DIR\done appears (or a minute has passed).
 #include "CTesseraDlgTestPeer.h"
-#include "framework/GdiPlus.h"
+#include "framework/GdiPlusSession.h"
 #include "framework/MessagePump.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
@@ -26,9 +26,7 @@ int wmain(int argc, wchar_t** argv)
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     LoadLibraryW(L"RICHED32.DLL");
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    GdiPlusSession gdiplus;
     {
         CTesseraDlg dialog;
         dialog.SetBackgroundColor(ConfigurationManager::Instance()->m_backgroundColor);
@@ -63,6 +61,5 @@ int wmain(int argc, wchar_t** argv)
             PumpMessagesFor(std::chrono::milliseconds(100));
         }
     }
-    Gdiplus::GdiplusShutdown(token);
     return 0;
 }

@@ -1,13 +1,16 @@
 #include <doctest/doctest.h>
 
+#include "GdiPlusForTests.h"
 #include "PageTestHelpers.h"
 #include "WindowTestHelpers.h"
 #include "framework/AfxGlobals.h"
 #include "framework/GdiPlus.h"
 #include "locale/LanguageManager.h"
 #include "pages/CStaticFromImage.h"
+#include "pages/ErrorPage.h"
 #include "pages/ImageLoading.h"
 #include "pages/IPage.h"
+#include "pages/LanguagePage.h"
 #include "pages/LoadingPage.h"
 #include "resource.h"
 
@@ -124,4 +127,51 @@ TEST_CASE("The loading page turns its bar into a marquee when shown")
     CHECK((GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE) != 0);
     CHECK(SendMessageW(bar, PBM_GETRANGE, TRUE, 0) == 0);
     CHECK(SendMessageW(bar, PBM_GETRANGE, FALSE, 0) == 100);
+}
+
+TEST_CASE("Texts go to whichever control has the bound id now, and never to a page whose window is gone")
+{
+    auto manager = std::make_shared<LanguageManager>(nullptr);
+    PageHost host;
+    LanguagePage languages(manager, &host);
+    REQUIRE(languages.Create(languages.TemplateId(), &host));
+    REQUIRE(manager->SetLanguage(L"English"));
+    auto page = std::make_unique<UnknownKeyPage>(manager, &host);
+    REQUIRE(page->Create(page->TemplateId(), &host));
+    CHECK(ControlText(page->m_hWnd, IDC_ERROR_TITLE) == L"Next");
+
+    // The control is replaced by another with the same id, as a page may rebuild a control.
+    DestroyWindow(GetDlgItem(page->m_hWnd, IDC_ERROR_TITLE));
+    REQUIRE(CreateWindowW(L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, page->m_hWnd,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ERROR_TITLE)), nullptr, nullptr));
+    REQUIRE(manager->SetLanguage(L"espa\x00F1ol"));
+    CHECK(ControlText(page->m_hWnd, IDC_ERROR_TITLE) == L"Siguiente");
+
+    // Its window ends before the page object: later language changes pass it by.
+    page->DestroyWindow();
+    REQUIRE(manager->SetLanguage(L"English"));
+    CHECK(ControlText(languages.m_hWnd, 1010) == L"Next");
+    page.reset();
+    REQUIRE(manager->SetLanguage(L"espa\x00F1ol"));
+}
+
+TEST_CASE("When GDI+ cannot start, pictures stay empty and pages still show")
+{
+    GdiPlusOutage outage;
+    REQUIRE(outage.Refused());
+    CHECK_FALSE(GdiPlusSession::IsRunning());
+    CHECK_FALSE(LoadImageResource(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_IMAGE_LOGO), L"IMAGE_BLOB"));
+
+    auto manager = std::make_shared<LanguageManager>(nullptr);
+    PageHost host;
+    ErrorPage page(manager, &host);
+    page.SetBackgroundColor(RGB(255, 255, 255));
+    REQUIRE(page.Create(page.TemplateId(), &host));
+    page.ShowWindow(SW_SHOW);
+    HWND picture = GetDlgItem(page.m_hWnd, IDC_PAGE_IMAGE);
+    REQUIRE(picture);
+    UpdateWindow(picture);
+    PumpMessagesFor(100ms);
+    CHECK(CenterPixel(picture) == RGB(255, 255, 255));
+    CHECK(ControlText(page.m_hWnd, IDC_ERROR_CLOSE) == L"Close");
 }

@@ -21,6 +21,33 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
     return TRUE;
 }
 
+// This process's environment with the given variables set, as a block for CreateProcessW.
+std::vector<wchar_t> EnvironmentBlock(const std::map<std::wstring, std::wstring>& changes)
+{
+    std::map<std::wstring, std::wstring> variables;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+            const std::wstring text = entry;
+            const std::size_t equals = text.find(L'=', 1);
+            if (equals != std::wstring::npos) {
+                variables[text.substr(0, equals)] = text.substr(equals + 1);
+            }
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    for (const auto& [name, value] : changes) {
+        variables[name] = value;
+    }
+    std::vector<wchar_t> result;
+    for (const auto& [name, value] : variables) {
+        const std::wstring entry = name + L"=" + value;
+        result.insert(result.end(), entry.begin(), entry.end());
+        result.push_back(L'\0');
+    }
+    result.push_back(L'\0');
+    return result;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 {
     WindowSearch search{processId, {}};
@@ -30,14 +57,18 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 
 }  // namespace
 
-ProcessDriver::ProcessDriver(const std::wstring& executable)
+ProcessDriver::ProcessDriver(const std::wstring& executable, const std::map<std::wstring, std::wstring>& environment)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     std::wstring commandLine = L"\"" + executable + L"\"";
-    if (CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &info)) {
+    std::vector<wchar_t> block;
+    if (!environment.empty()) {
+        block = EnvironmentBlock(environment);
+    }
+    if (CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                       block.empty() ? nullptr : block.data(), nullptr, &startup, &info)) {
         m_process.Reset(info.hProcess);
         CloseHandle(info.hThread);
         m_id = info.dwProcessId;

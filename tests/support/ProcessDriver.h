@@ -6,13 +6,16 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
 // Starts a program and finds its windows, the way a user sees them; ends it when it goes out of scope.
 class ProcessDriver {
 public:
-    explicit ProcessDriver(const std::wstring& executable);
+    // environment: variables set (or replaced) for the program on top of this process's own.
+    explicit ProcessDriver(const std::wstring& executable,
+                           const std::map<std::wstring, std::wstring>& environment = {});
     ~ProcessDriver();
     ProcessDriver(const ProcessDriver&) = delete;
     ProcessDriver& operator=(const ProcessDriver&) = delete;

@@ -3,11 +3,11 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
+#include "GdiPlusForTests.h"
 #include "MessageBoxRecorder.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include "framework/GdiPlus.h"
 
 int main(int argc, char** argv)
 {
@@ -15,9 +15,7 @@ int main(int argc, char** argv)
     InitCommonControlsEx(&controls);
     LoadLibraryW(L"RICHED32.DLL");
 
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    TestGdiPlusSession().emplace();
 
     int result = 0;
     {
@@ -25,6 +23,6 @@ int main(int argc, char** argv)
         doctest::Context context(argc, argv);
         result = context.run();
     }
-    Gdiplus::GdiplusShutdown(token);
+    TestGdiPlusSession().reset();
     return result;
 }

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "DownloadTestSupport.h"
+#include "SetupLogForTests.h"
 
 #include <thread>
 
@@ -84,4 +85,20 @@ TEST_CASE("An asynchronous fetch calls back on its own thread, with an empty poi
                   manager.m_cancelled = true;
               }).bytes == nullptr);
     }
+}
+
+TEST_CASE("An exception out of a fetch's callback stops at the thread's edge and is written to the log")
+{
+    StandInService service;
+    service.LoadScenario("downloads");
+    ScopedSetupLog log;
+    DownloadManager manager;
+    manager.FetchToMemoryAsync(UrlOf(service, "/f/offer-2.png?user=secret"), [](std::unique_ptr<std::vector<char>>) {
+        throw std::runtime_error("the callback broke");
+    });
+    REQUIRE(PumpMessagesUntil([&log] { return log.Contains("the callback broke"); }, std::chrono::seconds(30)));
+    CHECK(log.Contains("/f/offer-2.png ended with an exception: the callback broke"));
+    CHECK_FALSE(log.Contains("secret"));
+    // The process goes on: another fetch still works.
+    CHECK_FALSE(FetchAsync(manager, UrlOf(service, "/f/offer-2.png")).bytes->empty());
 }
