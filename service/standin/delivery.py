@@ -65,8 +65,16 @@ def _deliver(handler, response, step):
     if step.get("no_content_length"):
         handler.send_header("Connection", "close")
         handler.end_headers()
-        if not head_only:
-            _write(handler, body.chunks(), step.get("slow"))
+        if head_only:
+            return "no content length"
+        if "reset_after" in step:
+            # Without a length only a reset tells the client that the body broke off.
+            _write(handler, take(body.chunks(), step["reset_after"]), step.get("slow"))
+            handler.close_connection = True
+            _wait_until_sent(handler.connection)
+            abort_with_reset(handler.connection)
+            return "reset"
+        _write(handler, body.chunks(), step.get("slow"))
         return "no content length"
     handler.send_header("Content-Length", str(body.length))
     handler.end_headers()

@@ -77,8 +77,8 @@ def _check_step(path, step):
         _require(isinstance(slow, dict) and _is_count(slow.get("chunk")) and slow["chunk"] > 0
                  and _is_seconds(slow.get("interval")),
                  f"faults[{path}].slow needs a chunk size and an interval")
-    _require(sum(key in step for key in ("truncate", "reset_after", "no_content_length")) <= 1,
-             f"faults[{path}]: truncate, reset_after and no_content_length exclude each other")
+    _require(not ("truncate" in step and ("reset_after" in step or "no_content_length" in step)),
+             f"faults[{path}]: truncate excludes reset_after and no_content_length")
 
 
 def _fault_plan(path, plan):

@@ -138,6 +138,13 @@ class BodyFaultTests(ServiceTestCase):
         self.assertIn(f"Content-Length: {SIZE}", head)
         self.assertEqual(body, self.expected[:5000])
 
+    def test_reset_without_content_length_cuts_a_body_of_unknown_length(self):
+        self.load_fault({"no_content_length": True, "reset_after": 5000})
+        head, body, error = self.service.raw_request("GET", "/f/a.bin")
+        self.assertIsInstance(error, ConnectionResetError)
+        self.assertNotIn("content-length", header_names(head))
+        self.assertEqual(body, self.expected[:5000])
+
     def test_slow_body_and_delay_take_their_time(self):
         cases = (({"slow": {"chunk": 20_000, "interval": 0.1}}, 0.9),
                  ({"delay": 0.8}, 0.8),

@@ -1,6 +1,13 @@
 #include "framework/AfxGlobals.h"
 
+#include <atomic>
 #include <string>
+
+namespace {
+
+std::atomic<HINSTANCE> g_resourceModule{nullptr};
+
+}  // namespace
 
 HINSTANCE AfxGetInstanceHandle()
 {
@@ -9,7 +16,13 @@ HINSTANCE AfxGetInstanceHandle()
 
 HINSTANCE AfxGetResourceHandle()
 {
-    return GetModuleHandleW(nullptr);
+    const HINSTANCE module = g_resourceModule;
+    return module ? module : GetModuleHandleW(nullptr);
+}
+
+void AfxSetResourceHandle(HINSTANCE module)
+{
+    g_resourceModule = module;
 }
 
 CString AfxGetAppName()

@@ -8,7 +8,9 @@ class CWinApp;
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
+// The module whose resources (templates, documents, images) are used: the executable, unless set.
 HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE module);
 
 // The program's name: its executable's file name without folder and extension.
 CString AfxGetAppName();

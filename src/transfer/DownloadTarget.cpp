@@ -12,7 +12,8 @@ namespace {
 
 bool IsReservedDeviceName(const CString& name)
 {
-    // Windows opens the device for these names whatever the extension or the folder.
+    // Windows opens the device for these names whatever the extension or the folder. The documented
+    // list: CON, PRN, AUX, NUL, and COM and LPT followed by a digit 0 to 9 or a superscript 1, 2 or 3.
     const int dot = name.Find(L'.');
     CString stem = dot >= 0 ? name.Left(dot) : name;
     stem.Trim();
@@ -25,7 +26,7 @@ bool IsReservedDeviceName(const CString& name)
     }
     if (stem.GetLength() == 4 && (stem.Left(3) == L"COM" || stem.Left(3) == L"LPT")) {
         const wchar_t digit = stem.GetAt(3);
-        return digit >= L'1' && digit <= L'9';
+        return (digit >= L'0' && digit <= L'9') || digit == L'\x00B9' || digit == L'\x00B2' || digit == L'\x00B3';
     }
     return false;
 }

@@ -57,8 +57,10 @@ std::optional<std::uint64_t> WinInetTransfer::ContentLength() const
 std::uint32_t WinInetTransfer::Read(char* buffer, std::uint32_t capacity)
 {
     DWORD read = 0;
+    // A failing read is not the end of the data: without a content length nothing else would tell a
+    // broken transfer from a complete one.
     if (!InternetReadFile(m_handles->url.Get(), buffer, capacity, &read)) {
-        return 0;
+        TransferError::ThrowSystemError(L"Failed to read data", GetLastError());
     }
     return read;
 }

@@ -20,8 +20,8 @@ public:
     // The announced length of the body; empty when the server gave none.
     std::optional<std::uint64_t> ContentLength() const;
 
-    // Reads the next part of the body into buffer; 0 at its end. A failing read counts as the end:
-    // the size check afterwards tells a short body from a complete one.
+    // Reads the next part of the body into buffer; 0 at its end. A failing read throws
+    // "Failed to read data: <error> - <system text>".
     std::uint32_t Read(char* buffer, std::uint32_t capacity);
 
     // Defined in the .cpp only.

@@ -4,6 +4,8 @@
 #include "MessageBoxRecorder.h"
 #include "PageTestHelpers.h"
 #include "WineEnvironment.h"
+#include "framework/AfxGlobals.h"
+#include "framework/UniqueHandle.h"
 #include "locale/LanguageManager.h"
 #include "pages/LanguagePage.h"
 #include "profile/ConfigurationManager.h"
@@ -34,6 +36,25 @@ struct LanguageList {
     PageHost host;
     std::shared_ptr<LanguageManager> manager;
     LanguagePage page;
+};
+
+// Takes the locale documents from a module of the suite's folder for as long as it lives.
+class LocaleModule {
+public:
+    explicit LocaleModule(const wchar_t* name)
+    {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        CString folder(path);
+        folder = folder.Left(folder.ReverseFind(L'\\') + 1);
+        m_module.Reset(LoadLibraryExW(folder + name, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        AfxSetResourceHandle(m_module.Get());
+    }
+    ~LocaleModule() { AfxSetResourceHandle(nullptr); }
+    bool Loaded() const { return m_module.IsValid(); }
+
+private:
+    UniqueModule m_module;
 };
 
 }  // namespace
@@ -135,4 +156,25 @@ TEST_CASE("Broken documents are reported and leave the table as far as it was re
     CHECK(requests[1].text == L"Failed to parse language xml file, error code: No name or text attribute");
     CHECK(requests[2].text == L"Failed to find resource with id: 999");
     CHECK(requests[2].type == MB_OK);
+}
+
+TEST_CASE("A language whose document breaks off part way leaves the language shown so far")
+{
+    MessageBoxRecorder boxes;
+    LocaleModule documents(L"broken_locales.dll");
+    REQUIRE(documents.Loaded());
+    LanguageList list;
+    REQUIRE(list.Combo().GetCount() == 2);
+    REQUIRE(list.manager->SetLanguage(L"English"));
+    boxes.Clear();
+
+    CHECK_FALSE(list.manager->SetLanguage(list.Combo().GetLBText(1)));
+    CHECK(list.manager->GetString("BUTTON_NEXT") == L"Next");
+    CHECK(list.manager->GetString("SPLASH_TEXT") == L"Pick a language.");
+    CHECK(ControlText(list.page.m_hWnd, 1010) == L"Next");
+    CHECK(ConfigurationManager::Instance()->m_languageName == L"English");
+    CHECK(ConfigurationManager::Instance()->m_languageCode == L"en_US");
+    const auto shown = boxes.Requests();
+    REQUIRE(shown.size() == 1);
+    CHECK(shown[0].text == L"Failed to parse language xml file, error code: No name or text attribute");
 }

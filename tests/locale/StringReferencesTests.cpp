@@ -24,6 +24,11 @@ TEST_CASE("A reference to a missing key stays and the scan goes on after it")
     CHECK(table["A"] == "x {MISSING} y b z");
     CHECK(table["PAGE"] == "[PACKAGE_NAME] $percent$ {B");
 
+    // A reference that expands to something shorter than itself is followed at once by the next one.
+    Table shorter{{"A", "{LONGKEY}{B}"}, {"LONGKEY", "x"}, {"B", "b"}};
+    ExpandStringReferences(shorter);
+    CHECK(shorter["A"] == "xb");
+
     Table braces{{"A", "{X{B}}"}, {"B", "b"}};
     ExpandStringReferences(braces);
     CHECK(braces["A"] == "{X{B}}");

@@ -194,6 +194,28 @@ TEST_CASE("A delivered closing event ends the package's telemetry; event 1 does 
     CHECK(events[1].at("event").at("6") == "4");
 }
 
+TEST_CASE("Any status up to 399 counts as delivered: one attempt, and a closing event closes the package")
+{
+    StandInService service;
+    service.LoadScenario(
+        json{{"extends", "empty"}, {"faults", {{"/zbd", json::array({{{"status", 304}}, {{"status", 399}}})}}}});
+    TelemetryTarget target(service);
+
+    const auto start = Clock::now();
+    for (int status : {304, 399}) {
+        CAPTURE(status);
+        auto offer = Offer(0);
+        offer->SendEvent(5, nullptr);
+        offer->WaitForEvents();
+        CHECK(offer->m_eventsClosed);
+    }
+    CHECK(SecondsSince(start) < 4.0);
+    const json events = service.Events();
+    REQUIRE(events.size() == 2);
+    CHECK(events[0].at("status") == 304);
+    CHECK(events[1].at("status") == 399);
+}
+
 TEST_CASE("A refused event is posted twice, 5 s apart, and the send ends 5 s after the second")
 {
     StandInService service;

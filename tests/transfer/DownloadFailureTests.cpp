@@ -47,6 +47,19 @@ TEST_CASE("When both transports fail the text names both failures and no file is
                                       L" [WININET] Download was incomplete: content length: 1048576, downloaded: 524288"});
         CHECK(folder.FileNames().empty());
     }
+    SUBCASE("a body without a length that breaks off, twice: a failed read is no end of the data")
+    {
+        service.LoadScenario(nlohmann::json{
+            {"extends", "downloads"},
+            {"faults",
+             {{"/f/one-mib.bin",
+               {{"steps", {{{"no_content_length", true}, {"reset_after", 300000}}}}, {"repeat", true}}}}}});
+        const auto [ok, text] = Download(manager, UrlOf(service, "/f/one-mib.bin"));
+        CHECK_FALSE(ok);
+        CHECK(text.Find(L"[WINHTTP] Failed to read data: ") == 0);
+        CHECK(text.Find(L" [WININET] Failed to read data: ") > 0);
+        CHECK(folder.FileNames().empty());
+    }
     SUBCASE("a target held open by someone else: the error number and the system's text")
     {
         const UniqueFileHandle locked(CreateFileW(folder.FileAt(L"one-mib.bin"), GENERIC_WRITE, 0, nullptr,

@@ -19,11 +19,20 @@ TEST_CASE("A name taken from the URL is its last path segment without query stri
 TEST_CASE("File names that could leave the folder or cannot exist on Windows are refused")
 {
     for (const wchar_t* name : {L"", L".", L"..", L"..\\up.exe", L"../up.exe", L"C:a.exe", L"a?b", L"a*b", L"a\"b",
-                                L"a<b", L"a|b", L"tab\there", L"nul", L"NUL.txt", L"com1", L"setup.exe."}) {
+                                L"a<b", L"a|b", L"tab\there", L"setup.exe."}) {
         CAPTURE(ToUtf8(std::wstring_view(name)));
         CHECK_FALSE(DownloadTarget::IsSafeFileName(name));
     }
-    for (const wchar_t* name : {L"Bramble Web Setup.exe", L"a..b.exe", L"com10.exe", L"console.exe", L"\u00e9t\u00e9"}) {
+    // Every reserved device name, with and without an extension, in any case.
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"COM0", L"COM1", L"COM9", L"LPT0", L"LPT1", L"LPT9",
+                                  L"COM\u00B9", L"COM\u00B2", L"COM\u00B3", L"LPT\u00B9", L"LPT\u00B3", L"com1", L"nul"}) {
+        for (const CString& name : {CString(device), CString(device) + L".txt", CString(device) + L".tar.gz"}) {
+            CAPTURE(ToUtf8(name));
+            CHECK_FALSE(DownloadTarget::IsSafeFileName(name));
+        }
+    }
+    for (const wchar_t* name : {L"Bramble Web Setup.exe", L"a..b.exe", L"COM10", L"com10.exe", L"LPT10.txt", L"COMA",
+                                L"console.exe", L"nullify.exe", L"\u00e9t\u00e9"}) {
         CAPTURE(ToUtf8(std::wstring_view(name)));
         CHECK(DownloadTarget::IsSafeFileName(name));
     }
