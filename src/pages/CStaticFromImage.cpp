@@ -3,7 +3,7 @@
 #include "framework/AfxGlobals.h"
 #include "framework/GdiPlus.h"
 #include "framework/GdiPlusSession.h"
-#include "pages/ImageLoading.h"
+#include "framework/ImageLoading.h"
 
 CStaticFromImage::CStaticFromImage()
 {

@@ -1,13 +1,17 @@
 #include "remote/Package.h"
 
+#include "framework/GdiPlus.h"
+#include "framework/ImageLoading.h"
 #include "framework/SetupLog.h"
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
+#include "remote/OfferElement.h"
 #include "remote/TelemetryEvent.h"
 #include "remote/TelemetryNames.h"
 #include "remote/TesseraException.h"
 #include "remote/ThreadLauncher.h"
+#include "transfer/DownloadManager.h"
 
 #include <windows.h>
 
@@ -23,6 +27,14 @@ Package::Package(const BaseRequest& baseRequest, bool isMainProduct, const CStri
       m_isMainProduct(isMainProduct),
       m_baseRequest(baseRequest)
 {
+    BuildEventTemplate();
+}
+
+Package::Package(const BaseRequest& baseRequest, const nlohmann::json& element, bool isMainProduct,
+                 const std::string& c, int position)
+    : m_c(c), m_position(position), m_isMainProduct(isMainProduct), m_baseRequest(baseRequest)
+{
+    OfferElement::Read(element, *this);
     BuildEventTemplate();
 }
 
@@ -135,6 +147,30 @@ void Package::Send(std::shared_ptr<Package> package, int id, nlohmann::json extr
                    << (dynamic_cast<const TesseraException*>(&failure) ? "no exchange with the service" : failure.what());
     }
     package->EndSend();
+}
+
+std::string Package::ExpandParameters(const std::string& text) const
+{
+    return ::ExpandParameters(text, m_params);
+}
+
+void Package::DownloadImage(std::function<void()> done)
+{
+    if (m_isMainProduct) {
+        done();
+        return;
+    }
+    const CString url = ConfigurationManager::Instance()->m_imageBaseUrl + Utf8ToCString(m_imageName);
+    // The fetch holds the package, so the image has somewhere to go however long it takes.
+    DownloadManager::Instance()->FetchToMemoryAsync(
+        url, [self = shared_from_this(), done = std::move(done)](std::unique_ptr<std::vector<char>> bytes) {
+            if (bytes && !bytes->empty()) {
+                if (auto image = LoadImageFromBytes(bytes->data(), bytes->size())) {
+                    self->m_image = std::move(image);
+                }
+            }
+            done();
+        });
 }
 
 std::string Package::LogName() const

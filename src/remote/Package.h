@@ -3,15 +3,21 @@
 #include "framework/CString.h"
 #include "remote/BaseRequest.h"
 #include "remote/FlowRules.h"
+#include "remote/ParameterExpansion.h"
+#include "remote/PnSettings.h"
+#include "remote/UninstallTimeCheck.h"
 
 #include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace Gdiplus {
 class Bitmap;
@@ -32,6 +38,10 @@ public:
     // The main product package: the four texts are converted with the thread's ANSI code page.
     Package(const BaseRequest& baseRequest, bool isMainProduct, const CString& adO, const CString& adF,
             const CString& displayName, const CString& c, int position);
+    // An offer from its element of the configuration's "o" array. Throws the JSON library's
+    // exceptions for a missing key or a value of the wrong type; no half-built package remains.
+    Package(const BaseRequest& baseRequest, const nlohmann::json& element, bool isMainProduct, const std::string& c,
+            int position);
     // Waits until no send of this package is running.
     ~Package();
 
@@ -52,6 +62,12 @@ public:
     // How the setup log names this package (UTF-8).
     std::string LogName() const;
 
+    // The text with the placeholders of m_params replaced.
+    std::string ExpandParameters(const std::string& text) const;
+    // Fetches the offer image into m_image on a thread of the download manager, then calls done there,
+    // also when there is no image. The main product has none: done is called at once.
+    void DownloadImage(std::function<void()> done);
+
     std::string m_adO;
     std::string m_adF;
     std::string m_displayName;
@@ -60,6 +76,38 @@ public:
     bool m_isMainProduct = false;
     std::shared_ptr<Gdiplus::Bitmap> m_image;
     FlowRules m_flow;
+    PackageParameters m_params;
+
+    // What the offer page shows and the download pages fetch and run.
+    std::string m_imageName;
+    std::string m_downloadUrl;
+    PnSettings m_pn;
+    std::string m_installArgs;
+    std::string m_privacyUrl;
+    std::string m_eulaUrl;
+    std::atomic<int> m_vertical{0};
+    bool m_exclusive = false;
+
+    // Requirements on the machine (0, empty or false: none).
+    std::int64_t m_minDiskMb = 0;
+    std::int64_t m_minRamMb = 0;
+    std::int64_t m_minCpuMhz = 0;
+    int m_minOsVersion = 0;
+    std::string m_minPlatformVersion;
+    bool m_requireWin64 = false;
+    bool m_requireChrome = false;
+    bool m_requireNoChrome = false;
+    bool m_checkIeVersion = false;
+    std::vector<CString> m_blockingFiles;
+    std::vector<CString> m_requiredFiles;
+    std::vector<std::string> m_blockingProcesses;
+    std::vector<std::wstring> m_blockingRegistryKeys;
+    std::vector<std::wstring> m_requiredRegistryKeys;
+    std::vector<std::wstring> m_blockingRegistryValues;
+    std::vector<std::wstring> m_blockingRegistryData;
+    std::vector<UninstallTimeCheck> m_uninstallTimeChecks;
+    std::vector<std::wstring> m_excludedApps;
+    std::vector<std::wstring> m_requiredApps;
 
     // Written by Refresh and read by the senders, both under m_eventMutex.
     BaseRequest m_baseRequest;

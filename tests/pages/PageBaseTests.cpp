@@ -8,7 +8,7 @@
 #include "locale/LanguageManager.h"
 #include "pages/CStaticFromImage.h"
 #include "pages/ErrorPage.h"
-#include "pages/ImageLoading.h"
+#include "framework/ImageLoading.h"
 #include "pages/IPage.h"
 #include "pages/LanguagePage.h"
 #include "pages/LoadingPage.h"

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+class Package;
+
+// Builds an offer package from its element of the configuration's "o" array, in this order: the
+// identity parameters, "ad", "pxl" and "of", the expanded "ps" strings, the "pn" block, the optional
+// strings and numbers, the "x" preset over them, and the lists. Throws the JSON library's exceptions
+// (a missing required key, a value of the wrong type) and the UTF-8 conversion's runtime_error.
+namespace OfferElement {
+
+void Read(const nlohmann::json& element, Package& package);
+
+}  // namespace OfferElement
