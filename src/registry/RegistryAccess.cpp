@@ -1,0 +1,230 @@
+#include "registry/RegistryAccess.h"
+
+#include "framework/UniqueHandle.h"
+#include "profile/MachineFacts.h"
+#include "registry/RegistryError.h"
+#include "registry/RegistryPaths.h"
+
+#include <algorithm>
+#include <cwctype>
+
+namespace RegistryAccess {
+
+namespace {
+
+using RegistryPaths::HiveHandle;
+using RegistryPaths::SelectRegistryView;
+using RegistryPaths::SplitRegistryPath;
+
+UniqueRegKey OpenKey(HKEY parent, const std::wstring& subkey, REGSAM access)
+{
+    UniqueRegKey key;
+    const LONG status = RegOpenKeyExW(parent, subkey.c_str(), 0, access, key.Receive());
+    if (status != ERROR_SUCCESS) {
+        throw win32::RegistryError("Cannot open registry key: RegOpenKeyEx failed.", status);
+    }
+    return key;
+}
+
+// Splits "hive\subkey" at its first backslash; without one both are the whole text.
+std::pair<std::wstring, std::wstring> HiveAndSubkey(const std::wstring& path)
+{
+    const std::size_t slash = path.find(L'\\');
+    return slash == std::wstring::npos ? std::pair{path, path}
+                                       : std::pair{path.substr(0, slash), path.substr(slash + 1)};
+}
+
+template <class Number>
+Number ReadNumber(HKEY key, const std::wstring& name, DWORD restriction, const char* failure)
+{
+    Number value = 0;
+    DWORD size = sizeof(value);
+    const LONG status = RegGetValueW(key, nullptr, name.c_str(), restriction, nullptr, &value, &size);
+    if (status != ERROR_SUCCESS) {
+        throw win32::RegistryError(failure, status);
+    }
+    return value;
+}
+
+std::wstring Lower(std::wstring text)
+{
+    for (wchar_t& unit : text) {
+        unit = static_cast<wchar_t>(std::towlower(unit));
+    }
+    return text;
+}
+
+// The cached subkey names of root\second in that view, filled on first use; empty after a failure.
+const std::vector<std::wstring>& CachedSubkeys(SubkeyCache& cache, HKEY root, REGSAM flags,
+                                               const std::wstring& second)
+{
+    std::vector<std::wstring>& names = cache[root][flags][second];
+    if (names.empty()) {
+        try {
+            const UniqueRegKey key = OpenKey(root, second, flags | KEY_READ);
+            names = EnumerateSubkeys(key.Get());
+        } catch (const win32::RegistryError&) {
+            names.clear();
+        }
+    }
+    return names;
+}
+
+bool SoftwareKeyExists(const std::wstring& path, SubkeyCache& cache)
+{
+    std::wstring viewed = path;
+    std::wstring removed;
+    REGSAM flags = 0;
+    if (SelectRegistryView(viewed, removed, flags)) {
+        return false;
+    }
+    const std::vector<std::wstring> segments = SplitRegistryPath(path, L'\\');
+    const std::wstring prefix = segments.at(0) + L"\\" + segments.at(1) + L"\\";
+    const HKEY root = HiveHandle(segments[0]);
+    const std::vector<std::wstring>& names = CachedSubkeys(cache, root, flags, segments[1]);
+    const std::wstring rest = viewed.substr(prefix.size());
+    const std::wstring first = rest.substr(0, rest.find(L'\\'));
+    // Nearly every key asked for is absent: most answers come from the list, without a registry call.
+    if (std::find(names.begin(), names.end(), first) == names.end()) {
+        return false;
+    }
+    try {
+        const UniqueRegKey software = OpenKey(root, segments[1], flags | KEY_READ);
+        const UniqueRegKey key = OpenKey(software.Get(), rest, flags | KEY_READ);
+        return true;
+    } catch (const win32::RegistryError&) {
+        return false;
+    }
+}
+
+std::optional<std::wstring> ValueText(HKEY key, const std::wstring& name)
+{
+    switch (QueryValueType(key, name)) {
+    case REG_SZ:
+        return ReadStringValue(key, std::wstring(), name);
+    case REG_DWORD:
+        return std::to_wstring(ReadNumber<DWORD>(key, name, RRF_RT_REG_DWORD, "Cannot read DWORD from registry."));
+    case REG_QWORD:
+        return std::to_wstring(
+            ReadNumber<std::uint64_t>(key, name, RRF_RT_REG_QWORD, "Cannot read QWORD from registry."));
+    default:
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool KeyExists(const std::wstring& path, SubkeyCache& cache)
+{
+    if (RegistryPaths::StartsWithSoftwarePrefix(path)) {
+        return SoftwareKeyExists(path, cache);
+    }
+    const auto [hive, subkey] = HiveAndSubkey(path);
+    UniqueRegKey key;
+    return RegOpenKeyExW(HiveHandle(hive), subkey.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY key, const std::wstring& name)
+{
+    // Any failure other than "not found" would be an error; both count as absent here.
+    return RegGetValueW(key, nullptr, name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+DWORD QueryValueType(HKEY key, const std::wstring& name)
+{
+    DWORD type = 0;
+    return RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS ? type : 0;
+}
+
+std::wstring ReadStringValue(HKEY key, const std::wstring& subkey, const std::wstring& name)
+{
+    const wchar_t* sub = subkey.empty() ? nullptr : subkey.c_str();
+    DWORD bytes = 0;
+    LONG status = RegGetValueW(key, sub, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
+    if (status != ERROR_SUCCESS) {
+        throw win32::RegistryError("Cannot read string from registry", status);
+    }
+    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    status = RegGetValueW(key, sub, name.c_str(), RRF_RT_REG_SZ, nullptr, buffer.data(), &bytes);
+    if (status != ERROR_SUCCESS) {
+        throw win32::RegistryError("Cannot read string from registry", status);
+    }
+    // The size counts the terminating zero.
+    const std::size_t units = bytes / sizeof(wchar_t);
+    return std::wstring(buffer.data(), units > 0 ? units - 1 : 0);
+}
+
+std::vector<std::wstring> EnumerateSubkeys(HKEY key)
+{
+    DWORD count = 0;
+    DWORD longest = 0;
+    LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+        throw win32::RegistryError("RegQueryInfoKey failed while preparing for subkey enumeration.", status);
+    }
+    std::vector<wchar_t> buffer(longest + 1, L'\0');
+    std::vector<std::wstring> names;
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD length = longest + 1;
+        status = RegEnumKeyExW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) {
+            throw win32::RegistryError("Cannot enumerate subkeys: RegEnumKeyEx failed.", status);
+        }
+        names.push_back(Lower(std::wstring(buffer.data(), length)));
+    }
+    return names;
+}
+
+std::optional<std::wstring> ReadValueAsText(const std::wstring& hive, const std::wstring& keyPath,
+                                            const std::wstring& name, SubkeyCache& cache)
+{
+    const std::wstring base = hive + L"\\";
+    std::vector<std::wstring> candidates{base + keyPath};
+    if (MachineFacts::IsWow64() && keyPath.compare(0, 8, L"software") == 0) {
+        candidates.push_back(base + keyPath.substr(0, 8) + L"\\wow6432node" + keyPath.substr(8));
+    }
+    for (std::wstring candidate : candidates) {
+        if (!KeyExists(candidate, cache)) {
+            continue;
+        }
+        std::wstring removed;
+        REGSAM flags = KEY_READ;
+        if (SelectRegistryView(candidate, removed, flags)) {
+            continue;
+        }
+        const auto [candidateHive, subkey] = HiveAndSubkey(candidate);
+        const HKEY root = HiveHandle(candidateHive);
+        try {
+            const UniqueRegKey key = OpenKey(root, subkey, flags);
+            if (!ValueExists(key.Get(), name)) {
+                continue;
+            }
+            if (auto text = ValueText(key.Get(), name)) {
+                return text;
+            }
+        } catch (const win32::RegistryError&) {
+            // This candidate cannot be read: the next one may.
+        }
+    }
+    return std::nullopt;
+}
+
+bool ValueDataMatches(HKEY key, const std::wstring& name, DWORD type, const std::wstring& expected)
+{
+    switch (type) {
+    case REG_SZ:
+        return Lower(ReadStringValue(key, std::wstring(), name)) == expected;
+    case REG_DWORD:
+        return ReadNumber<DWORD>(key, name, RRF_RT_REG_DWORD, "Cannot read DWORD from registry.") ==
+               std::stoul(expected, nullptr, 10);
+    case REG_QWORD:
+        return ReadNumber<std::uint64_t>(key, name, RRF_RT_REG_QWORD, "Cannot read QWORD from registry.") ==
+               std::stoull(expected, nullptr, 10);
+    default:
+        return false;
+    }
+}
+
+}  // namespace RegistryAccess

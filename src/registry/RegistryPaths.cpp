@@ -1,0 +1,137 @@
+#include "registry/RegistryPaths.h"
+
+#include "profile/MachineFacts.h"
+
+#include <array>
+#include <cwctype>
+#include <sstream>
+#include <stdexcept>
+#include <unordered_map>
+#include <utility>
+
+namespace RegistryPaths {
+
+namespace {
+
+const std::array<std::pair<const wchar_t*, const wchar_t*>, 5> kAliases{{
+    {L"hkcc", L"hkey_current_config"},
+    {L"hkcr", L"hkey_classes_root"},
+    {L"hkcu", L"hkey_current_user"},
+    {L"hklm", L"hkey_local_machine"},
+    {L"hku", L"hkey_users"},
+}};
+const std::array<const wchar_t*, 5> kHiveNames{L"hkey_local_machine", L"hkey_current_user", L"hkey_classes_root",
+                                               L"hkey_users", L"hkey_current_config"};
+const std::array<const wchar_t*, 2> kSoftwarePrefixes{L"hkey_local_machine\\software\\",
+                                                      L"hkey_current_user\\software\\"};
+const std::array<const wchar_t*, 2> kRedirectedPrefixes{L"hkey_local_machine\\software\\wow6432node\\",
+                                                        L"hkey_current_user\\software\\wow6432node\\"};
+const std::wstring kRedirectedSegment = L"wow6432node";
+
+bool StartsWith(const std::wstring& text, const std::wstring& start)
+{
+    return text.compare(0, start.size(), start) == 0;
+}
+
+std::wstring Lower(std::wstring text)
+{
+    for (wchar_t& unit : text) {
+        unit = static_cast<wchar_t>(std::towlower(unit));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitRegistryPath(const std::wstring& path, wchar_t separator)
+{
+    std::vector<std::wstring> segments;
+    std::wistringstream stream(path);
+    for (std::wstring segment; std::getline(stream, segment, separator);) {
+        segments.push_back(segment);
+    }
+    return segments;
+}
+
+std::vector<std::wstring> ResolveKeyCandidates(const std::wstring& path)
+{
+    if (path.empty()) {
+        return {};
+    }
+    if (StartsWith(path, L"hk")) {
+        if (path.compare(2, 2, L"ey") == 0) {
+            for (const wchar_t* hive : kHiveNames) {
+                if (StartsWith(path, std::wstring(hive) + L"\\")) {
+                    return {path};
+                }
+            }
+        }
+        for (const auto& [alias, longName] : kAliases) {
+            const std::wstring start = std::wstring(alias) + L"\\";
+            if (StartsWith(path, start)) {
+                return {longName + path.substr(std::wcslen(alias))};
+            }
+        }
+    }
+    std::vector<std::wstring> candidates;
+    for (const wchar_t* prefix : kSoftwarePrefixes) {
+        candidates.push_back(prefix + path);
+    }
+    if (MachineFacts::IsWow64()) {
+        for (const wchar_t* prefix : kRedirectedPrefixes) {
+            candidates.push_back(prefix + path);
+        }
+    }
+    return candidates;
+}
+
+bool StartsWithSoftwarePrefix(const std::wstring& path)
+{
+    for (const wchar_t* prefix : kSoftwarePrefixes) {
+        if (StartsWith(path, prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SelectRegistryView(std::wstring& path, std::wstring& removed, REGSAM& flags)
+{
+    if (!StartsWithSoftwarePrefix(path)) {
+        return false;
+    }
+    const std::vector<std::wstring> segments = SplitRegistryPath(path, L'\\');
+    if (segments.size() < 3) {
+        throw std::out_of_range("invalid vector subscript");
+    }
+    const bool wow64 = MachineFacts::IsWow64();
+    if (Lower(segments[2]) == kRedirectedSegment) {
+        if (!wow64) {
+            return true;
+        }
+        if (const std::size_t found = path.find(kRedirectedSegment + L"\\"); found != std::wstring::npos) {
+            path.erase(found, kRedirectedSegment.size() + 1);
+        }
+        removed = kRedirectedSegment + L"\\";
+        return false;
+    }
+    if (wow64) {
+        flags |= KEY_WOW64_64KEY;
+    }
+    return false;
+}
+
+HKEY HiveHandle(const std::wstring& longName)
+{
+    static const std::unordered_map<std::wstring, HKEY> kHandles{
+        {L"hkey_local_machine", HKEY_LOCAL_MACHINE}, {L"hkey_current_user", HKEY_CURRENT_USER},
+        {L"hkey_classes_root", HKEY_CLASSES_ROOT},   {L"hkey_users", HKEY_USERS},
+        {L"hkey_current_config", HKEY_CURRENT_CONFIG}};
+    const auto found = kHandles.find(longName);
+    if (found == kHandles.end()) {
+        throw std::out_of_range("invalid unordered_map<K, T> key");
+    }
+    return found->second;
+}
+
+}  // namespace RegistryPaths
