@@ -1,7 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "DownloadTestSupport.h"
-#include "RedirectServer.h"
+#include "LoopbackHttpServer.h"
 #include "framework/TextConversion.h"
 
 #include <algorithm>
@@ -90,7 +90,8 @@ TEST_CASE("Relative and long redirect targets are followed")
     // Any query reaches /f/one-mib.bin; the padding takes the target far past 260 bytes. (Wine's WinHTTP
     // cuts header lines at about 1460 characters, so nothing longer can be tried here.)
     const std::string path = "/f/one-mib.bin?pad=" + std::string(1000, 'p');
-    RedirectServer redirects({"/second/hop", ToUtf8(service.BaseUrl()) + path});
+    LoopbackHttpServer redirects(
+        {LoopbackHttpServer::Redirect("/second/hop"), LoopbackHttpServer::Redirect(ToUtf8(service.BaseUrl()) + path)});
 
     CHECK(Download(manager, CString(redirects.BaseUrl()) + L"/first/setup.bin") == DownloadManager::Result{true, L""});
     CHECK(ReadFileBytes(folder.FileAt(L"setup.bin")).size() == 1048576);

@@ -1,11 +1,11 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include "RedirectServer.h"
+#include "LoopbackHttpServer.h"
 
 #include <stdexcept>
 
-RedirectServer::RedirectServer(std::vector<std::string> locations) : m_locations(std::move(locations))
+LoopbackHttpServer::LoopbackHttpServer(std::vector<Reply> replies) : m_replies(std::move(replies))
 {
     WSADATA data{};
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
@@ -23,10 +23,10 @@ RedirectServer::RedirectServer(std::vector<std::string> locations) : m_locations
         throw std::runtime_error("cannot listen on loopback");
     }
     m_port = ntohs(address.sin_port);
-    m_thread = std::thread(&RedirectServer::Serve, this);
+    m_thread = std::thread(&LoopbackHttpServer::Serve, this);
 }
 
-RedirectServer::~RedirectServer()
+LoopbackHttpServer::~LoopbackHttpServer()
 {
     m_stop = true;
     m_thread.join();
@@ -34,21 +34,21 @@ RedirectServer::~RedirectServer()
     WSACleanup();
 }
 
-std::wstring RedirectServer::BaseUrl() const
+std::wstring LoopbackHttpServer::BaseUrl() const
 {
     return L"http://127.0.0.1:" + std::to_wstring(m_port);
 }
 
-std::vector<std::string> RedirectServer::RequestLines() const
+std::vector<std::string> LoopbackHttpServer::RequestLines() const
 {
     std::lock_guard lock(m_mutex);
     return m_requestLines;
 }
 
-void RedirectServer::Serve()
+void LoopbackHttpServer::Serve()
 {
     std::size_t next = 0;
-    while (!m_stop && next < m_locations.size()) {
+    while (!m_stop && next < m_replies.size()) {
         // A short wait, so that the destructor is never kept waiting for a client that does not come.
         fd_set readable;
         FD_ZERO(&readable);
@@ -61,12 +61,18 @@ void RedirectServer::Serve()
         if (client == INVALID_SOCKET) {
             continue;
         }
-        Answer(client, m_locations[next++]);
+        Answer(client, m_replies[next++]);
         closesocket(client);
     }
 }
 
-void RedirectServer::Answer(std::uintptr_t socket, const std::string& location)
+LoopbackHttpServer::Reply LoopbackHttpServer::Redirect(const std::string& location)
+{
+    return {"HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
+            false};
+}
+
+void LoopbackHttpServer::Answer(std::uintptr_t socket, const Reply& reply)
 {
     const auto client = static_cast<SOCKET>(socket);
     std::string request;
@@ -82,8 +88,13 @@ void RedirectServer::Answer(std::uintptr_t socket, const std::string& location)
         std::lock_guard lock(m_mutex);
         m_requestLines.push_back(request.substr(0, request.find("\r\n")));
     }
-    const std::string response = "HTTP/1.1 302 Found\r\nLocation: " + location +
-                                 "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    send(client, response.data(), static_cast<int>(response.size()), 0);
+    send(client, reply.bytes.data(), static_cast<int>(reply.bytes.size()), 0);
+    if (reply.reset) {
+        // A zero linger time makes the close a reset; the short wait lets the bytes go out first.
+        Sleep(200);
+        const linger abort{1, 0};
+        setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof(abort));
+        return;
+    }
     shutdown(client, SD_SEND);
 }
