@@ -47,16 +47,29 @@ std::string MachineGuid()
     return std::string(buffer);
 }
 
-std::string LocalTimestamp()
+namespace {
+
+std::string FormatLocalTime(std::time_t when, const char* format)
 {
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (localtime_s(&local, &now) != 0) {
+    if (localtime_s(&local, &when) != 0) {
         return {};
     }
     char text[32] = {};
-    const std::size_t length = std::strftime(text, sizeof(text), "%Y%m%d%H%M%S", &local);
+    const std::size_t length = std::strftime(text, sizeof(text), format, &local);
     return std::string(text, length);
+}
+
+}  // namespace
+
+std::string LocalTimestamp()
+{
+    return FormatLocalTime(std::time(nullptr), "%Y%m%d%H%M%S");
+}
+
+std::string LocalDateInDays(int days)
+{
+    return FormatLocalTime(std::time(nullptr) + static_cast<std::time_t>(days) * 86400, "%Y%m%d");
 }
 
 std::string CurrentTimeMillis()

@@ -26,6 +26,9 @@ std::string MachineGuid();
 // Local time now as "%Y%m%d%H%M%S"; empty when the conversion fails.
 std::string LocalTimestamp();
 
+// The local date that many days from now as "%Y%m%d" (0: today); empty when the conversion fails.
+std::string LocalDateInDays(int days);
+
 // Milliseconds since 1970-01-01 00:00 UTC, in decimal.
 std::string CurrentTimeMillis();
 

@@ -13,6 +13,7 @@ namespace RegistryAccess {
 namespace {
 
 using RegistryPaths::HiveHandle;
+using RegistryPaths::Lower;
 using RegistryPaths::SelectRegistryView;
 using RegistryPaths::SplitRegistryPath;
 
@@ -44,14 +45,6 @@ Number ReadNumber(HKEY key, const std::wstring& name, DWORD restriction, const c
         throw win32::RegistryError(failure, status);
     }
     return value;
-}
-
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& unit : text) {
-        unit = static_cast<wchar_t>(std::towlower(unit));
-    }
-    return text;
 }
 
 // The cached subkey names of root\second in that view, filled on first use; empty after a failure.
@@ -225,6 +218,17 @@ bool ValueDataMatches(HKEY key, const std::wstring& name, DWORD type, const std:
     default:
         return false;
     }
+}
+
+bool WriteDword(HKEY root, const std::wstring& keyPath, const std::wstring& name, DWORD value)
+{
+    UniqueRegKey key;
+    if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    return RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value)) == ERROR_SUCCESS;
 }
 
 }  // namespace RegistryAccess

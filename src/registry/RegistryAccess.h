@@ -43,4 +43,8 @@ std::optional<std::wstring> ReadValueAsText(const std::wstring& hive, const std:
 // std::invalid_argument or std::out_of_range for data that is not a number.
 bool ValueDataMatches(HKEY key, const std::wstring& name, DWORD type, const std::wstring& expected);
 
+// Creates the key if needed (no view flag: under WOW64 a path below "SOFTWARE" lands in the
+// redirected view) and sets the REG_DWORD value. False when either fails.
+bool WriteDword(HKEY root, const std::wstring& keyPath, const std::wstring& name, DWORD value);
+
 }  // namespace RegistryAccess

@@ -33,6 +33,8 @@ bool StartsWith(const std::wstring& text, const std::wstring& start)
     return text.compare(0, start.size(), start) == 0;
 }
 
+}  // namespace
+
 std::wstring Lower(std::wstring text)
 {
     for (wchar_t& unit : text) {
@@ -40,8 +42,6 @@ std::wstring Lower(std::wstring text)
     }
     return text;
 }
-
-}  // namespace
 
 std::vector<std::wstring> SplitRegistryPath(const std::wstring& path, wchar_t separator)
 {

@@ -9,6 +9,9 @@
 // configured path first); every comparison here is exact.
 namespace RegistryPaths {
 
+// The text lower-cased unit by unit (towlower), as configured paths are before they are resolved.
+std::wstring Lower(std::wstring text);
+
 // The segments between the separators; two adjacent separators give an empty segment, a separator
 // at the very end gives none.
 std::vector<std::wstring> SplitRegistryPath(const std::wstring& path, wchar_t separator);

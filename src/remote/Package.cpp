@@ -5,13 +5,16 @@
 #include "framework/SetupLog.h"
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
+#include "profile/MachineFacts.h"
 #include "remote/ApiManager.h"
 #include "remote/OfferElement.h"
 #include "remote/TelemetryEvent.h"
 #include "remote/TelemetryNames.h"
 #include "remote/TesseraException.h"
+#include "registry/RegistryAccess.h"
 #include "remote/ThreadLauncher.h"
 #include "transfer/DownloadManager.h"
+#include "transfer/EncodingUtilities.h"
 
 #include <windows.h>
 
@@ -171,6 +174,23 @@ void Package::DownloadImage(std::function<void()> done)
             }
             done();
         });
+}
+
+bool Package::WriteNoShowRecord() const
+{
+    const std::size_t slash = m_pn.historyPath.rfind('\\');
+    if (slash == std::string::npos || slash == 0) {
+        return false;
+    }
+    const std::string date = MachineFacts::LocalDateInDays(180);
+    if (date.empty()) {
+        return false;
+    }
+    const bool written = RegistryAccess::WriteDword(HKEY_LOCAL_MACHINE, Utf8ToWide(m_pn.historyPath.substr(0, slash)),
+                                                    Utf8ToWide(m_pn.historyPath.substr(slash + 1)),
+                                                    static_cast<DWORD>(std::stoll(date)));
+    LogEntry() << "No-show record of " << LogName() << (written ? " written: " : " not written: ") << date;
+    return written;
 }
 
 std::string Package::LogName() const

@@ -67,6 +67,9 @@ public:
     // Fetches the offer image into m_image on a thread of the download manager, then calls done there,
     // also when there is no image. The main product has none: done is called at once.
     void DownloadImage(std::function<void()> done);
+    // For a "pn" offer that was shown: keeps it away for 180 days by writing the date until which it is
+    // not shown at its "pnr" location below HKEY_LOCAL_MACHINE. Whether the record was written.
+    bool WriteNoShowRecord() const;
 
     std::string m_adO;
     std::string m_adF;

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "OfferElements.h"
 #include "StandInService.h"
 #include "framework/GdiPlus.h"
 #include "profile/ConfigurationManager.h"
@@ -19,13 +20,9 @@ using nlohmann::json;
 
 namespace {
 
-// The smallest valid offer element, with extra keys merged into its "ps" object.
 json Element(const json& ps = json::object())
 {
-    json element{{"ad", {{"o", "offer-1"}, {"f", "flow-1"}}},
-                 {"ps", {{"i", "offer-1.png"}, {"dn", "Notarra"}, {"u", "dl/notarra-setup.exe"}}}};
-    element["ps"].update(ps);
-    return element;
+    return OfferElementJson(ps);
 }
 
 std::shared_ptr<Package> Offer(const json& element)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "eligibility/Refusal.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CString;
+class Package;
+
+// Files that must not exist or of which one must exist, and programs that must not run. The list of
+// running programs is taken once per pass (again only while it is empty).
+class FileAndProcessChecks {
+public:
+    // Whether any of the paths exists, in list order.
+    static bool AnyFileExists(const std::vector<CString>& paths);
+
+    Refusal CheckBlockingFiles(const Package& offer) const;
+    Refusal CheckRequiredFiles(const Package& offer) const;
+    Refusal CheckRunningPrograms(const Package& offer);
+
+private:
+    std::vector<std::wstring> m_processNames;
+};
