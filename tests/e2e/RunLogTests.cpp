@@ -16,28 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct ChildSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleChild(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<ChildSearch*>(context);
-    if (GetDlgCtrlID(window) == search->id && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND VisibleControl(HWND window, int id)
-{
-    ChildSearch search{id, nullptr};
-    EnumChildWindows(window, &FindVisibleChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // What a user sees of one short run: the language page, Next, the loading page, and quitting.
 struct ShortRun {
     bool opened = false;

@@ -21,29 +21,6 @@ HWND WaitForMainWindow(const ProcessDriver& setup)
     return setup.WaitForWindow([](HWND window) { return WindowTextOf(window) == MainTitle(); }, 30s);
 }
 
-struct ChildSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleChild(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<ChildSearch*>(context);
-    if (GetDlgCtrlID(window) == search->id && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible control with this id anywhere in the window, pages included.
-HWND VisibleControl(HWND window, int id)
-{
-    ChildSearch search{id, nullptr};
-    EnumChildWindows(window, &FindVisibleChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Closes the wizard as a user would, confirming the exit question if one is asked.
 void CloseWizard(const ProcessDriver& setup, HWND mainWindow)
 {

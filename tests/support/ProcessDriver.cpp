@@ -48,6 +48,21 @@ std::vector<wchar_t> EnvironmentBlock(const std::map<std::wstring, std::wstring>
     return result;
 }
 
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleChild(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(context);
+    if (GetDlgCtrlID(window) == search->id && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 {
     WindowSearch search{processId, {}};
@@ -124,4 +139,11 @@ std::wstring WindowClassOf(HWND window)
 bool IsDialogWithCaption(HWND window, const std::wstring& caption)
 {
     return WindowClassOf(window) == L"#32770" && WindowTextOf(window) == caption;
+}
+
+HWND VisibleControl(HWND window, int id)
+{
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(window, &FindVisibleChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }

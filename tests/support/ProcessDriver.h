@@ -36,3 +36,5 @@ private:
 std::wstring WindowTextOf(HWND window);
 std::wstring WindowClassOf(HWND window);
 bool IsDialogWithCaption(HWND window, const std::wstring& caption);
+// The visible control with this id anywhere in the window, pages included; null when there is none.
+HWND VisibleControl(HWND window, int id);
