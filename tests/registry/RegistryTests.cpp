@@ -157,6 +157,7 @@ TEST_CASE("Values read as text: strings as they are, numbers unsigned, other typ
     key.SetText(L"text", REG_SZ, L"Hello");
     key.SetText(L"empty", REG_SZ, L"");
     key.SetText(L"expand", REG_EXPAND_SZ, L"%TEMP%");
+    key.SetText(L"multi", REG_MULTI_SZ, std::wstring(L"one\0two", 7));
     SubkeyCache cache;
     const std::wstring path = L"software\\" + key.Name();
     CHECK(ReadValueAsText(L"hkey_local_machine", path, L"all-bits", cache) == std::wstring(L"4294967295"));
@@ -164,6 +165,7 @@ TEST_CASE("Values read as text: strings as they are, numbers unsigned, other typ
     CHECK(ReadValueAsText(L"hkey_local_machine", path, L"text", cache) == std::wstring(L"Hello"));
     CHECK(ReadValueAsText(L"hkey_local_machine", path, L"empty", cache) == std::wstring());
     CHECK_FALSE(ReadValueAsText(L"hkey_local_machine", path, L"expand", cache));
+    CHECK_FALSE(ReadValueAsText(L"hkey_local_machine", path, L"multi", cache));
     CHECK_FALSE(ReadValueAsText(L"hkey_local_machine", path, L"missing", cache));
     CHECK_THROWS_AS(ReadValueAsText(L"hklm", path, L"text", cache), std::out_of_range);
 
