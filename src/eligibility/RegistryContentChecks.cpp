@@ -17,25 +17,6 @@ std::pair<std::wstring, std::wstring> SplitLast(const std::wstring& text)
                                        : std::pair{text.substr(0, slash), text.substr(slash + 1)};
 }
 
-// Opens an existing key in the view its path names, or nothing.
-UniqueRegKey OpenExisting(std::wstring key, RegistryAccess::SubkeyCache& cache)
-{
-    UniqueRegKey opened;
-    if (!RegistryAccess::KeyExists(key, cache)) {
-        return opened;
-    }
-    std::wstring removed;
-    REGSAM flags = KEY_READ;
-    if (RegistryPaths::SelectRegistryView(key, removed, flags)) {
-        return opened;
-    }
-    const std::size_t slash = key.find(L'\\');
-    const std::wstring hive = slash == std::wstring::npos ? key : key.substr(0, slash);
-    const std::wstring subkey = slash == std::wstring::npos ? key : key.substr(slash + 1);
-    RegOpenKeyExW(RegistryPaths::HiveHandle(hive), subkey.c_str(), 0, flags, opened.Receive());
-    return opened;
-}
-
 }  // namespace
 
 Refusal RegistryContentChecks::Check(const Package& offer) const
@@ -78,7 +59,7 @@ Refusal RegistryContentChecks::CheckValues(const std::vector<std::wstring>& entr
         }
         for (const std::wstring& candidate : candidates) {
             const auto [keyPath, valueName] = SplitLast(candidate);
-            const UniqueRegKey key = OpenExisting(keyPath, m_cache);
+            const UniqueRegKey key = RegistryAccess::OpenExistingKey(keyPath, m_cache);
             if (key && RegGetValueW(key.Get(), nullptr, valueName.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
                            ERROR_SUCCESS) {
                 return "REGISTRY VALUE EXISTS";
@@ -94,7 +75,7 @@ Refusal RegistryContentChecks::CheckData(const std::vector<std::wstring>& entrie
         for (const std::wstring& candidate : RegistryPaths::ResolveKeyCandidates(RegistryPaths::Lower(entry))) {
             const auto [rest, data] = SplitLast(candidate);
             const auto [keyPath, valueName] = SplitLast(rest);
-            const UniqueRegKey key = OpenExisting(keyPath, m_cache);
+            const UniqueRegKey key = RegistryAccess::OpenExistingKey(keyPath, m_cache);
             if (!key || !RegistryAccess::ValueExists(key.Get(), valueName)) {
                 continue;
             }

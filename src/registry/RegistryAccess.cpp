@@ -117,6 +117,22 @@ bool KeyExists(const std::wstring& path, SubkeyCache& cache)
     return RegOpenKeyExW(HiveHandle(hive), subkey.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
 }
 
+UniqueRegKey OpenExistingKey(std::wstring path, SubkeyCache& cache)
+{
+    UniqueRegKey key;
+    if (!KeyExists(path, cache)) {
+        return key;
+    }
+    std::wstring removed;
+    REGSAM flags = KEY_READ;
+    if (SelectRegistryView(path, removed, flags)) {
+        return key;
+    }
+    const auto [hive, subkey] = HiveAndSubkey(path);
+    RegOpenKeyExW(HiveHandle(hive), subkey.c_str(), 0, flags, key.Receive());
+    return key;
+}
+
 bool ValueExists(HKEY key, const std::wstring& name)
 {
     // Any failure other than "not found" would be an error; both count as absent here.
@@ -178,22 +194,12 @@ std::optional<std::wstring> ReadValueAsText(const std::wstring& hive, const std:
     if (MachineFacts::IsWow64() && keyPath.compare(0, 8, L"software") == 0) {
         candidates.push_back(base + keyPath.substr(0, 8) + L"\\wow6432node" + keyPath.substr(8));
     }
-    for (std::wstring candidate : candidates) {
-        if (!KeyExists(candidate, cache)) {
+    for (const std::wstring& candidate : candidates) {
+        const UniqueRegKey key = OpenExistingKey(candidate, cache);
+        if (!key || !ValueExists(key.Get(), name)) {
             continue;
         }
-        std::wstring removed;
-        REGSAM flags = KEY_READ;
-        if (SelectRegistryView(candidate, removed, flags)) {
-            continue;
-        }
-        const auto [candidateHive, subkey] = HiveAndSubkey(candidate);
-        const HKEY root = HiveHandle(candidateHive);
         try {
-            const UniqueRegKey key = OpenKey(root, subkey, flags);
-            if (!ValueExists(key.Get(), name)) {
-                continue;
-            }
             if (auto text = ValueText(key.Get(), name)) {
                 return text;
             }

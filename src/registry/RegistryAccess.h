@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <map>
@@ -19,6 +21,10 @@ using SubkeyCache = std::map<HKEY, std::map<REGSAM, std::map<std::wstring, std::
 // Whether a full, lower-case key path exists. Below a "software" key the first segment after it is
 // looked up in the cache (one enumeration per root and view) before any key is opened.
 bool KeyExists(const std::wstring& path, SubkeyCache& cache);
+
+// Opens a full, lower-case key path for reading in the view its path names, when KeyExists says it
+// is there; empty when it is not or cannot be opened.
+UniqueRegKey OpenExistingKey(std::wstring path, SubkeyCache& cache);
 
 // Whether the open key has the value; a failed query counts as absent.
 bool ValueExists(HKEY key, const std::wstring& name);
