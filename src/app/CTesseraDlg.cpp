@@ -149,10 +149,10 @@ bool CTesseraDlg::CreateInitialPages()
     }
     CreateAndAddPage(std::make_unique<LoadingPage>(m_languageManager, this), rect);
     if (auto* loading = dynamic_cast<LoadingPage*>(m_pages.back().get())) {
-        // May run on the thread that fetched the last image: it only hands the list over and posts.
-        loading->m_completionHandler = [this](std::vector<std::shared_ptr<Package>> offers) {
-            m_offerSequence.SetOffers(std::move(offers));
-            PostMessage(WM_LOAD_COMPLETE);
+        // May run on the thread that fetched the last image: it holds the delivery, never the dialog.
+        m_offerDelivery = std::make_shared<OfferDelivery>(m_hWnd, WM_LOAD_COMPLETE);
+        loading->m_completionHandler = [delivery = m_offerDelivery](std::vector<std::shared_ptr<Package>> offers) {
+            delivery->Deliver(std::move(offers));
         };
     }
 
@@ -185,6 +185,15 @@ void CTesseraDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const CRect& rec
 
 LRESULT CTesseraDlg::OnLoadCompleteMessage(WPARAM, LPARAM)
 {
+    // A late message while quitting, or a second one, must not build pages on a closing window.
+    std::optional<OfferDelivery::Offers> offers = m_offerDelivery ? m_offerDelivery->Take() : std::nullopt;
+    if (m_closing || !offers || m_configurationArrived) {
+        return 0;
+    }
+    m_configurationArrived = true;
+    LogEntry() << "Configuration complete: " << offers->size() << " offer(s) handed to the wizard";
+    m_offerSequence.SetOffers(std::move(*offers));
+
     const auto configuration = ConfigurationManager::Instance();
     const bool dlm = configuration->m_wizardType == WIZARD_DLM;
     m_languageManager->SetLanguage(configuration->m_languageName);
@@ -270,7 +279,7 @@ void CTesseraDlg::StartSetupPackage()
 
 void CTesseraDlg::ShowPage(int index)
 {
-    if (index < 0 || index >= static_cast<int>(m_pages.size())) {
+    if (m_closing || index < 0 || index >= static_cast<int>(m_pages.size())) {
         return;
     }
     IPage& page = *m_pages[static_cast<std::size_t>(index)];
@@ -295,6 +304,9 @@ void CTesseraDlg::ShowPage(int index)
 
 void CTesseraDlg::ShowErrorPage(const CString& title, const CString& text)
 {
+    if (m_closing) {
+        return;
+    }
     if (m_currentPage >= 0 && m_currentPage < static_cast<int>(m_pages.size())) {
         m_pages[static_cast<std::size_t>(m_currentPage)]->ShowWindow(SW_HIDE);
     }
@@ -357,6 +369,9 @@ void CTesseraDlg::OnClose()
         }
     }
     m_closing = true;
+    if (m_offerDelivery) {
+        m_offerDelivery->Close();
+    }
     LogEntry() << "Quit: the window was closed on " << ShownPageName();
     m_singleInstanceMutex.Reset();
     ShowWindow(SW_HIDE);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OfferDelivery.h"
 #include "app/OfferSequencer.h"
 #include "framework/CBrush.h"
 #include "framework/CDialogEx.h"
@@ -77,6 +78,10 @@ private:
     CStatic m_band;
     // The offers that passed the checks (one offer page each), the cursor and the sticky flags.
     OfferSequencer m_offerSequence;
+    // Brings the offers over from the loading threads; closed when the user quits.
+    std::shared_ptr<OfferDelivery> m_offerDelivery;
     UniqueKernelHandle m_singleInstanceMutex;
     bool m_closing = false;
+    // The pages the configuration brings have been added; they are added once.
+    bool m_configurationArrived = false;
 };

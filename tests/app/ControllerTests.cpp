@@ -1,7 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "BuildVariant.h"
-#include "CTesseraDlgTestPeer.h"
+#include "ControllerFixture.h"
 #include "MessageBoxRecorder.h"
 #include "StandInService.h"
 #include "WindowTestHelpers.h"
@@ -20,42 +20,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Points the configuration at this suite's service and at a scratch temporary folder.
-struct ControllerFixture {
-    ControllerFixture()
-    {
-        service.LoadScenario("empty");
-        auto configuration = ConfigurationManager::Instance();
-        configuration->m_telemetryUrl = CString(service.BaseUrl() + L"/zbd");
-        configuration->m_tempFolder = MachineFacts::CreateUniqueTempFolder();
-        configuration->m_setupPackage.reset();
-        configuration->m_quitRequested = false;
-        dialog.SetBackgroundColor(RGB(255, 255, 255));
-        REQUIRE(dialog.Create(IDD_TESSERA_DIALOG));
-    }
-
-    int EventsWithId(const char* id)
-    {
-        int count = 0;
-        for (const auto& event : service.Events()) {
-            if (event.contains("event") && event["event"].is_object() && event["event"].value("6", "") == id) {
-                ++count;
-            }
-        }
-        return count;
-    }
-
-    bool WaitForEvents(const char* id, int count)
-    {
-        return PumpMessagesUntil([&] { return EventsWithId(id) >= count; }, 15s);
-    }
-
-    StandInService service;
-    MessageBoxRecorder boxes{IDCANCEL};
-    CTesseraDlg dialog;
-    CTesseraDlgTestPeer peer{dialog};
-};
 
 bool HasCloseItem(HWND window)
 {
