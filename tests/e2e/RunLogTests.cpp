@@ -2,6 +2,7 @@
 
 #include "BuildVariant.h"
 #include "ProcessDriver.h"
+#include "SetupRunFiles.h"
 #include "SetupLogForTests.h"
 #include "WineEnvironment.h"
 
@@ -49,45 +50,6 @@ ShortRun RunLanguageNextQuit(const ProcessDriver& setup)
     }
     run.exitCode = setup.WaitForExit(30s);
     return run;
-}
-
-std::wstring TempFolder()
-{
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    return folder;
-}
-
-// The logs in the temporary folder that the process with this id wrote.
-std::vector<std::wstring> LogsOfProcess(DWORD id)
-{
-    std::vector<std::wstring> found;
-    const std::wstring suffix = L"_" + std::to_wstring(id) + L".log";
-    WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileW((TempFolder() + L"Tessera_*.log").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        return found;
-    }
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-            found.push_back(TempFolder() + name);
-        }
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return found;
-}
-
-// Whether every expected text occurs in the messages, each in a later message than the one before.
-bool InOrder(const std::vector<std::string>& messages, const std::vector<std::string>& expected)
-{
-    std::size_t next = 0;
-    for (const std::string& message : messages) {
-        if (next < expected.size() && message.find(expected[next]) != std::string::npos) {
-            ++next;
-        }
-    }
-    return next == expected.size();
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// What a setup run leaves in the user's temporary folder, found from the outside.
+std::wstring TempFolder();
+
+// The logs in the temporary folder that the process with this id wrote.
+std::vector<std::wstring> LogsOfProcess(DWORD id);
+
+// Whether every expected text occurs in the messages, each in a later message than the one before.
+bool InOrder(const std::vector<std::string>& messages, const std::vector<std::string>& expected);
