@@ -14,10 +14,10 @@ CTesseraApp::~CTesseraApp() = default;
 BOOL CTesseraApp::InitInstance()
 {
     const RunLog log;
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
-    if (!AfxInitRichEdit()) {
+    if (!AfxInitRichEdit() || !AfxInitRichEdit2()) {
         return FALSE;
     }
 

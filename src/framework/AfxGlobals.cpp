@@ -42,6 +42,12 @@ BOOL AfxInitRichEdit()
     return richEdit != nullptr;
 }
 
+BOOL AfxInitRichEdit2()
+{
+    static const HMODULE richEdit = LoadLibraryW(L"RICHED20.DLL");
+    return richEdit != nullptr;
+}
+
 CString LoadResourceString(UINT id)
 {
     const wchar_t* text = nullptr;

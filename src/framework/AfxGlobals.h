@@ -17,6 +17,8 @@ CString AfxGetAppName();
 
 // Loads the rich-edit library the dialogs' rich-edit controls need; false when it is missing.
 BOOL AfxInitRichEdit();
+// Loads the library of the "RichEdit20W" class, which detects web addresses in its text.
+BOOL AfxInitRichEdit2();
 
 // A string resource of this module, empty when there is none.
 CString LoadResourceString(UINT id);

@@ -14,6 +14,7 @@ int main(int argc, char** argv)
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     LoadLibraryW(L"RICHED32.DLL");
+    LoadLibraryW(L"RICHED20.DLL");
 
     TestGdiPlusSession().emplace();
 
