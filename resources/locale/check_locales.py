@@ -28,7 +28,12 @@ LANGUAGE_DOCUMENTS = {
     116: ("dlm_pl.xml", "pl", 105),
     117: ("dlm_ru.xml", "ru", 105),
     118: ("dlm_tr.xml", "tr", 105),
+    121: ("heritage_en_US.xml", "en_US", None),
+    122: ("heritage_es.xml", "es", 121),
 }
+# The heritage build loads these pages' texts beside the ISV document of the same language, so they may
+# refer to its keys.
+COMPANION_DOCUMENTS = {121: 101, 122: 102}
 BRANDED_ID, BRANDED_FILE = 120, "branded.xml"
 IDENTICAL_RESOURCES = [(108, 116)]
 XML_DECLARATION = '<?xml version="1.0" encoding="utf-8"?>'
@@ -98,6 +103,12 @@ ENGLISH_TEXTS = {101: ISV_ENGLISH, 105: DLM_ENGLISH}
 EXPECTED_KEYS = {doc_id: set(DLM_ENGLISH) for doc_id in LANGUAGE_DOCUMENTS}
 EXPECTED_KEYS[101] = set(ISV_ENGLISH)
 EXPECTED_KEYS[102] = set(ISV_ENGLISH) - {"SDK_LINK", "BUTTON_AGREE", "BUTTON_BACK"}
+HERITAGE_KEYS = {"WARNING_TITLE", "WARNING_SUBTITLE", "WARNING_TEXT", "OPTIONS_TITLE", "OPTIONS_CHECK_1",
+                 "OPTIONS_CHECK_2", "OPTIONS_CHECK_3", "CONFIGURATIONS_TITLE", "CONFIGURATIONS_SUBTITLE_1",
+                 "CONFIGURATIONS_TEXT_1", "CONFIGURATIONS_CHECK_1", "CONFIGURATIONS_CHECK_2",
+                 "CONFIGURATIONS_SUBTITLE_2", "CONFIGURATIONS_TEXT_2", "CONFIGURATIONS_CHECK_3",
+                 "CONFIGURATIONS_CHECK_4", "CONFIGURATIONS_CHECK_5"}
+EXPECTED_KEYS[121] = EXPECTED_KEYS[122] = HERITAGE_KEYS
 BRANDED_KEYS = {"SPLASH_TITLE_KV", "SPLASH_TEXT_KV", "LICENSE_TITLE", "LICENSE_TEXT", "LICENSE_DISCLAIMER",
                 "LICENSE_EULA"}
 
@@ -117,6 +128,16 @@ LAYOUT = {
     # the branded title is 220 units wide, but its larger font fits only about two thirds as many characters
     "SPLASH_TITLE_KV": (150, 2), "SPLASH_TEXT_KV": (265, 12),
     "LICENSE_TEXT": (240, 1), "LICENSE_DISCLAIMER": (270, 3),
+    # heritage pages: titles in the same heavy font, kept to one line; headings assumed in that font too
+    "WARNING_TITLE": (150, 1), "OPTIONS_TITLE": (150, 1), "CONFIGURATIONS_TITLE": (150, 1),
+    "CONFIGURATIONS_SUBTITLE_1": (150, 1), "CONFIGURATIONS_SUBTITLE_2": (150, 1),  # assumed
+    "WARNING_SUBTITLE": (220, 1), "WARNING_TEXT": (270, 12),
+    "OPTIONS_CHECK_1": (130, 1), "OPTIONS_CHECK_2": (130, 1), "OPTIONS_CHECK_3": (130, 1),
+    # the next control starts 16 units below each text, so one line only
+    "CONFIGURATIONS_TEXT_1": (270, 1), "CONFIGURATIONS_TEXT_2": (270, 1),
+    # CHECK_1 is a separate label beside its box (266 units), the others are check boxes
+    "CONFIGURATIONS_CHECK_1": (266, 2), "CONFIGURATIONS_CHECK_2": (258, 1), "CONFIGURATIONS_CHECK_3": (258, 1),
+    "CONFIGURATIONS_CHECK_4": (258, 1), "CONFIGURATIONS_CHECK_5": (258, 1),
 }
 MAX_BUTTON_CHARS = 12
 SAMPLE_VALUES = {"PRODUCT_TITLE": "Bramble Web", "[PACKAGE_NAME]": "Sample Package", "$percent$": "100%"}
@@ -226,9 +247,10 @@ def wrapped_line_count(text, chars_per_line):
     return total
 
 
-def check_fit(strings, problems):
+def check_fit(strings, problems, context=None):
+    """context: strings of another document that references may resolve to."""
     for key, text in strings.items():
-        shown = expand(text, strings)
+        shown = expand(text, {**(context or {}), **strings})
         if key.startswith("BUTTON_") and len(shown) > MAX_BUTTON_CHARS:
             problems.append(f"{key}: {len(shown)} characters, buttons take at most {MAX_BUTTON_CHARS}")
         if key in LAYOUT:
@@ -245,7 +267,8 @@ def check_urls(strings, problems):
                 problems.append(f"{key}: address {host} is not under the reserved .example domain")
 
 
-def check_language_document(doc_id, directory, english_strings):
+def check_language_document(doc_id, directory, checked):
+    """checked: the strings of the documents with lower ids, by id."""
     file_name, locale, source_id = LANGUAGE_DOCUMENTS[doc_id]
     path = directory / file_name
     problems = check_declaration(path)
@@ -263,17 +286,17 @@ def check_language_document(doc_id, directory, english_strings):
         problems.append("missing keys: " + ", ".join(sorted(missing)))
     if unexpected:
         problems.append("unexpected keys: " + ", ".join(sorted(unexpected)))
-    check_references(strings, set(strings) | SUPPLIED_BY_PROGRAM, problems)
-    if doc_id in ENGLISH_TEXTS:
-        for key, expected in ENGLISH_TEXTS[doc_id].items():
-            if key in strings and strings[key] != expected:
-                problems.append(f"{key}: English text differs from the approved wording")
-    elif source_id in english_strings:
-        source = english_strings[source_id]
+    companion = checked.get(COMPANION_DOCUMENTS.get(doc_id), {})
+    check_references(strings, set(strings) | SUPPLIED_BY_PROGRAM | set(companion), problems)
+    for key, expected in ENGLISH_TEXTS.get(doc_id, {}).items():
+        if key in strings and strings[key] != expected:
+            problems.append(f"{key}: English text differs from the approved wording")
+    if source_id is not None:
+        source = checked.get(source_id, {})
         for key in strings.keys() & source.keys():
             if tokens(strings[key]) != tokens(source[key]):
                 problems.append(f"{key}: references, placeholders or links differ from the English text")
-    check_fit(strings, problems)
+    check_fit(strings, problems, companion)
     check_urls(strings, problems)
     return problems, strings
 
@@ -322,15 +345,14 @@ def report_lines(label, problems, summary):
 def check_directory(directory):
     """Returns (report lines, total problem count)."""
     directory = Path(directory)
-    report, total, english_strings = [], 0, {}
+    report, total, checked = [], 0, {}
     for doc_id in sorted(LANGUAGE_DOCUMENTS):
         file_name, locale, _ = LANGUAGE_DOCUMENTS[doc_id]
-        problems, strings = check_language_document(doc_id, directory, english_strings)
-        if doc_id in ENGLISH_TEXTS:
-            english_strings[doc_id] = strings
+        problems, strings = check_language_document(doc_id, directory, checked)
+        checked[doc_id] = strings
         total += len(problems)
         report += report_lines(f"{doc_id} {file_name} ({locale})", problems, f"{len(strings)} strings")
-    problems, strings = check_branded_document(directory, set(english_strings.get(101, {})))
+    problems, strings = check_branded_document(directory, set(checked.get(101, {})))
     total += len(problems)
     eula_length = len(strings.get("LICENSE_EULA", ""))
     report += report_lines(f"{BRANDED_ID} {BRANDED_FILE}", problems,

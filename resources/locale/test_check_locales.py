@@ -64,6 +64,15 @@ FAULTS = [
      "address www.kelvane.test is not under the reserved .example domain"),
     ("unknown reference in branded text", "branded.xml", [("Welcome to {PRODUCT_TITLE}", "Welcome to {PRODUCT_NAME}")],
      "unknown key {PRODUCT_NAME}"),
+    ("heritage link lost in translation", "heritage_es.xml",
+     [('&lt;a href="https://www.kelvane.example/bramble-web/recommended-settings"&gt;configuración recomendada de'
+       ' Kelvane&lt;/a&gt;', "configuración recomendada de Kelvane")],
+     "WARNING_TEXT: references, placeholders or links differ"),
+    ("reference to a key the Spanish installer lacks", "heritage_es.xml",
+     [("<OPTIONS_TITLE>Opciones de instalación<", "<OPTIONS_TITLE>{BUTTON_BACK}<")], "unknown key {BUTTON_BACK}"),
+    ("heritage check box too long", "heritage_es.xml",
+     [(">Crear icono en el escritorio<", ">Crear un acceso directo en el escritorio<")],
+     "OPTIONS_CHECK_1: needs about 2 lines"),
     ("EULA too short", "branded.xml", lambda text: EULA.sub("<LICENSE_EULA>Use it as you like.</LICENSE_EULA>", text),
      "LICENSE_EULA: 19 characters"),
 ]

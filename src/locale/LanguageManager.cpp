@@ -152,6 +152,10 @@ bool LanguageManager::LoadStrings(const tinyxml2::XMLDocument& document)
         }
     }
 
+    if (configuration->m_heritagePages) {
+        MergeHeritageStrings(locale->Attribute("name"));
+    }
+
     for (auto* element = locale->FirstChildElement(); element; element = element->NextSiblingElement()) {
         if (!element->Name() || !element->GetText()) {
             ShowParseFailure("No name or text attribute");
@@ -161,6 +165,21 @@ bool LanguageManager::LoadStrings(const tinyxml2::XMLDocument& document)
     }
     ExpandReferences();
     return true;
+}
+
+void LanguageManager::MergeHeritageStrings(const char* localeName)
+{
+    // Spanish has its own heritage texts; every other language shows the English ones.
+    const bool spanish = localeName && std::string(localeName).rfind("es", 0) == 0;
+    tinyxml2::XMLDocument heritage;
+    if (!LoadLocaleDocument(spanish ? IDR_LOCALE_HERITAGE_ES : IDR_LOCALE_HERITAGE_EN_US, heritage)) {
+        return;
+    }
+    if (const tinyxml2::XMLElement* root = heritage.FirstChildElement("Locale")) {
+        for (auto* element = root->FirstChildElement(); element; element = element->NextSiblingElement()) {
+            m_strings[element->Name()] = element->GetText() ? element->GetText() : "";
+        }
+    }
 }
 
 void LanguageManager::ExpandReferences()

@@ -37,6 +37,9 @@ public:
     void RemoveListener(LanguageListener* listener);
 
 private:
+    // The heritage pages' texts for the language of that locale name (the heritage build only).
+    void MergeHeritageStrings(const char* localeName);
+
     CWnd* m_owner;
     std::unordered_map<CString, UINT> m_resourceIds;
     std::unordered_map<CString, CString> m_localeCodes;
