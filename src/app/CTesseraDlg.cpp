@@ -6,10 +6,15 @@
 #include "framework/MessagePump.h"
 #include "framework/SetupLog.h"
 #include "locale/LanguageManager.h"
+#include "pages/ConfigurationsPageKVHeritage.h"
 #include "pages/ErrorPage.h"
 #include "pages/LanguagePage.h"
 #include "pages/LanguagePageKV.h"
+#include "pages/LicensePageIsv.h"
 #include "pages/LoadingPage.h"
+#include "pages/OptionsPageKVHeritage.h"
+#include "pages/WarningPageKVHeritage.h"
+#include "pages/WelcomePageIsv.h"
 #include "profile/BuildConstants.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
@@ -218,10 +223,24 @@ LRESULT CTesseraDlg::OnLoadCompleteMessage(WPARAM, LPARAM)
     return 0;
 }
 
-void CTesseraDlg::AppendConfiguredPages(const CRect&)
+void CTesseraDlg::AppendConfiguredPages(const CRect& rect)
 {
-    // Warning (heritage), licence or welcome, one offer page per offer, options and configurations
-    // (heritage), then the download and finish pages of the wizard type.
+    const auto configuration = ConfigurationManager::Instance();
+    const bool heritage = configuration->m_heritagePages;
+    if (configuration->m_brandedPages && heritage) {
+        CreateAndAddPage(std::make_unique<WarningPageKVHeritage>(m_languageManager, this), rect);
+    }
+    if (configuration->m_brandedPages) {
+        CreateAndAddPage(std::make_unique<LicensePageIsv>(m_languageManager, this), rect);
+    } else {
+        CreateAndAddPage(std::make_unique<WelcomePageIsv>(m_languageManager, this), rect);
+    }
+    // One offer page per offer follows here.
+    if (heritage) {
+        CreateAndAddPage(std::make_unique<OptionsPageKVHeritage>(m_languageManager, this), rect);
+        CreateAndAddPage(std::make_unique<ConfigurationsPageKVHeritage>(m_languageManager, this), rect);
+    }
+    // Then the download and finish pages of the wizard type.
 }
 
 void CTesseraDlg::OnPageButton(ButtonType type)
