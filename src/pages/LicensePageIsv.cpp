@@ -36,6 +36,16 @@ BOOL LicensePageIsv::OnInitDialog()
     return TRUE;
 }
 
+void LicensePageIsv::OnNavigateToPage()
+{
+    m_agreement.SendMessage(EM_SETSEL, 0, 0);
+    m_agreement.SendMessage(EM_SCROLLCARET);
+    SendMessage(DM_SETDEFID, IDC_AGREE);
+    if (CWnd* agree = GetDlgItem(IDC_AGREE)) {
+        agree->SetFocus();
+    }
+}
+
 void LicensePageIsv::UpdateTexts()
 {
     IPage::UpdateTexts();

@@ -13,7 +13,8 @@ public:
     LicensePageIsv(std::shared_ptr<LanguageManager> languageManager, CWnd* parent);
 
     BOOL OnInitDialog() override;
-    void OnNavigateToPage() override {}
+    // Agree takes the focus, so the agreement is shown from its start rather than selected.
+    void OnNavigateToPage() override;
     // Also fills the terms and privacy addresses into the links after each language change.
     void UpdateTexts() override;
     CString GetPageName() const override { return L"LicensePage"; }

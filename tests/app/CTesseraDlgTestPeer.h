@@ -27,6 +27,8 @@ public:
     void AddPage(std::unique_ptr<IPage> page) { m_dialog.CreateAndAddPage(std::move(page), m_dialog.PageRectangle()); }
     void Press(ButtonType type) { m_dialog.OnPageButton(type); }
     void ShowPage(int index) { m_dialog.ShowPage(index); }
+    // Makes the loading page the current page without starting its work, as if it had been shown.
+    void ArriveAtLoadingPage() { m_dialog.m_currentPage = 1; }
     void SetInstallInProgress(bool value) { m_dialog.m_installInProgress = value; }
     void SetOffers(std::vector<std::shared_ptr<Package>> offers) { m_dialog.m_offerSequence.SetOffers(std::move(offers)); }
 

@@ -75,15 +75,41 @@ TEST_CASE_FIXTURE(ControllerFixture, "Next from the first page reports the produ
     CHECK(EventsWithId("1") == 1);
 }
 
-TEST_CASE_FIXTURE(ControllerFixture, "The offers arrive from another thread and the wizard moves past the loading page")
+TEST_CASE_FIXTURE(ControllerFixture, "The offers arrive from another thread and the configured pages follow in order")
 {
-    peer.AddNamedPage(L"LicensePage", PageKind::Welcome);
+    const auto configuration = ConfigurationManager::Instance();
     peer.Press(ButtonType::Next);
     std::thread([this] { peer.Loading().m_completionHandler({}); }).join();
     REQUIRE(PumpMessagesUntil([this] { return peer.CurrentPage() == 2; }, 5s));
     if (!IsIsvBuild()) {
-        CHECK(dialog.GetWindowText() == ConfigurationManager::Instance()->m_productTitle + L" Setup");
+        CHECK(dialog.GetWindowText() == configuration->m_productTitle + L" Setup");
     }
+    std::vector<CString> expected;
+    if (configuration->m_heritagePages) {
+        expected.push_back(L"WarningPageKVHeritage");
+    }
+    expected.push_back(configuration->m_brandedPages ? L"LicensePage" : L"WelcomePage");
+    if (configuration->m_heritagePages) {
+        expected.insert(expected.end(), {L"OptionsPageKVHeritage", L"ConfigurationsPageKVHeritage"});
+    }
+    NamedPage& download = peer.AddNamedPage(L"DownloadPageISV", PageKind::Download);
+    expected.push_back(L"DownloadPageISV");
+
+    // With no offer, Agree (or Next) walks straight through to the download page.
+    std::vector<CString> shown;
+    for (int guard = 0; guard < 8 && shown.size() < expected.size(); ++guard) {
+        shown.push_back(peer.Page(peer.CurrentPage()).GetPageName());
+        peer.Press(ButtonType::Next);
+    }
+    CHECK(shown == expected);
+    CHECK(download.m_navigations == 1);
+
+    // Back from the first configured page returns to the language page, and Next comes back to it.
+    peer.ShowPage(2);
+    peer.Press(ButtonType::Back);
+    CHECK(peer.CurrentPage() == 0);
+    peer.Press(ButtonType::Next);
+    CHECK(peer.CurrentPage() == 2);
 }
 
 TEST_CASE_FIXTURE(ControllerFixture, "Closing asks for confirmation exactly while there is something to lose")

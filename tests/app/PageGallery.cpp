@@ -1,8 +1,12 @@
-// Shows one page of the real wizard for a screenshot: page_gallery PAGE DIR
-// PAGE is "language" or "error". Writes DIR\ready with the window's rectangle once the page is up and
+// Shows one page of the real wizard for a screenshot: page_gallery PAGE[:LOCALE] DIR
+// PAGE is "language", "error" or the name of a page that follows the configuration ("LicensePage");
+// LOCALE ("es") switches the language once the page is up. Writes DIR\ready with the window's rectangle once the page is up and
 // keeps it up until DIR\done appears (or a minute has passed).
 #include "CTesseraDlgTestPeer.h"
+#include "framework/AfxGlobals.h"
+#include "framework/GdiPlus.h"
 #include "framework/GdiPlusSession.h"
+#include "framework/ImageLoading.h"
 #include "framework/MessagePump.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
@@ -18,14 +22,18 @@
 int wmain(int argc, wchar_t** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: page_gallery language|error DIR\n");
+        std::fprintf(stderr, "usage: page_gallery language|error|PAGE_NAME[:LOCALE] DIR\n");
         return 2;
     }
-    const std::wstring page = argv[1];
+    const std::wstring argument = argv[1];
+    const std::size_t colon = argument.find(L':');
+    const std::wstring page = argument.substr(0, colon);
+    const std::wstring locale = colon == std::wstring::npos ? std::wstring() : argument.substr(colon + 1);
     const std::wstring folder = argv[2];
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
-    LoadLibraryW(L"RICHED32.DLL");
+    AfxInitRichEdit();
+    AfxInitRichEdit2();
     GdiPlusSession gdiplus;
     {
         CTesseraDlg dialog;
@@ -44,6 +52,27 @@ int wmain(int argc, wchar_t** argv)
                 reporter.Report(languages->GetString("PAGE_CONFIGURATION_ERROR_TITLE"),
                                 languages->GetString("PAGE_CONFIGURATION_ERROR_DESC"));
             }
+        } else if (page != L"language") {
+            // The configuration of a DLM run names the product and brings its picture.
+            const auto configuration = ConfigurationManager::Instance();
+            if (configuration->m_wizardType == WIZARD_DLM) {
+                configuration->m_productTitle = L"Bramble Web";
+                configuration->m_privacyUrl = L"https://www.kelvane.example/privacy";
+                configuration->m_termsUrl = L"https://www.kelvane.example/terms";
+                configuration->m_productImage = LoadImageResource(AfxGetResourceHandle(),
+                                                                  MAKEINTRESOURCEW(IDR_IMAGE_LOGO), L"IMAGE_BLOB");
+            }
+            peer.ArriveAtLoadingPage();
+            peer.Loading().m_completionHandler({});
+            PumpMessagesUntil([&peer] { return peer.PageCount() > 2; }, std::chrono::seconds(5));
+            for (int index = 0; index < peer.PageCount(); ++index) {
+                if (peer.Page(index).GetPageName() == page.c_str()) {
+                    peer.ShowPage(index);
+                }
+            }
+        }
+        if (!locale.empty()) {
+            peer.Languages()->SetLanguage(LanguageManager::LocaleDisplayName(locale.c_str()));
         }
         PumpMessagesFor(std::chrono::milliseconds(1500));
 
