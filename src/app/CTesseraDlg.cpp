@@ -13,6 +13,7 @@
 #include "pages/LicensePageIsv.h"
 #include "pages/LoadingPage.h"
 #include "pages/OptionsPageKVHeritage.h"
+#include "pages/ProductPage.h"
 #include "pages/WarningPageKVHeritage.h"
 #include "pages/WelcomePageIsv.h"
 #include "profile/BuildConstants.h"
@@ -235,7 +236,9 @@ void CTesseraDlg::AppendConfiguredPages(const CRect& rect)
     } else {
         CreateAndAddPage(std::make_unique<WelcomePageIsv>(m_languageManager, this), rect);
     }
-    // One offer page per offer follows here.
+    for (const auto& offer : m_offerSequence.Offers()) {
+        CreateAndAddPage(std::make_unique<ProductPage>(m_languageManager, offer, this), rect);
+    }
     if (heritage) {
         CreateAndAddPage(std::make_unique<OptionsPageKVHeritage>(m_languageManager, this), rect);
         CreateAndAddPage(std::make_unique<ConfigurationsPageKVHeritage>(m_languageManager, this), rect);

@@ -27,6 +27,11 @@ struct ControllerFixture {
         configuration->m_tempFolder = MachineFacts::CreateUniqueTempFolder();
         configuration->m_setupPackage.reset();
         configuration->m_quitRequested = false;
+        configuration->m_offerCount = 0;
+        configuration->m_offerAdjustment = 0;
+        configuration->m_offerDeclined = false;
+        configuration->m_shownOffers.clear();
+        configuration->m_acceptedOffers.clear();
         dialog.SetBackgroundColor(RGB(255, 255, 255));
         REQUIRE(dialog.Create(IDD_TESSERA_DIALOG));
     }

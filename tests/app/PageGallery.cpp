@@ -9,7 +9,10 @@
 #include "framework/ImageLoading.h"
 #include "framework/MessagePump.h"
 #include "locale/LanguageManager.h"
+#include "WineEnvironment.h"
 #include "profile/ConfigurationManager.h"
+#include "remote/ApiManager.h"
+#include "remote/Package.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -17,7 +20,32 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+using OfferList = std::vector<std::shared_ptr<Package>>;
+
+// Two offers as a configuration brings them, the first with its picture.
+OfferList GalleryOffers()
+{
+    OfferList offers;
+    for (int index = 0; index < 2; ++index) {
+        const nlohmann::json element{{"ad", {{"o", "nt-2291"}, {"f", "notes"}}},
+                                     {"ps", {{"i", "offer-1.png"}, {"dn", "Notarra"}, {"u", "dl/notarra-setup.exe"},
+                                             {"cp", "https://www.notarra.example/privacy"},
+                                             {"ctu", "https://www.notarra.example/eula"}, {"v", 11}}}};
+        offers.push_back(std::make_shared<Package>(ApiManager::Instance()->MakeBaseRequest(), element, false,
+                                                   std::string(), index));
+    }
+    std::ifstream picture(std::filesystem::path(WineEnvironment::WindowsPathOfHostPath(TESSERA_OFFER_PICTURE)),
+                          std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(picture)), std::istreambuf_iterator<char>());
+    offers[0]->m_image = LoadImageFromBytes(bytes.data(), bytes.size());
+    ConfigurationManager::Instance()->m_offerCount = static_cast<int>(offers.size());
+    return offers;
+}
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -63,11 +91,12 @@ int wmain(int argc, wchar_t** argv)
                                                                   MAKEINTRESOURCEW(IDR_IMAGE_LOGO), L"IMAGE_BLOB");
             }
             peer.ArriveAtLoadingPage();
-            peer.Loading().m_completionHandler({});
+            peer.Loading().m_completionHandler(page == L"ProductPage" ? GalleryOffers() : OfferList());
             PumpMessagesUntil([&peer] { return peer.PageCount() > 2; }, std::chrono::seconds(5));
             for (int index = 0; index < peer.PageCount(); ++index) {
                 if (peer.Page(index).GetPageName() == page.c_str()) {
                     peer.ShowPage(index);
+                    break;
                 }
             }
         }
