@@ -1,0 +1,33 @@
+#pragma once
+
+#include "framework/CString.h"
+
+#include <windows.h>
+
+#include <future>
+#include <utility>
+
+// Starting the downloaded installers and handing files to the shell. Every start and its outcome
+// goes to the setup log.
+
+// The command line RunProcess starts: the path in quotes, one blank, then the arguments (the blank
+// is there even when there are none).
+CString BuildCommandLine(const CString& path, const CString& arguments);
+
+// Starts the program with the arguments. Waiting, the result is its exit code and "" for 0 or
+// "exit code = N" otherwise; not waiting, it is (4294967295, "exit code = 4294967295"). A program
+// that cannot be started gives (4294967295, "Error launching executable: " + the system's text).
+std::pair<DWORD, CString> RunProcess(const CString& path, const CString& arguments, bool wait);
+
+// RunProcess on a thread of its own.
+std::future<std::pair<DWORD, CString>> LaunchAsync(CString path, CString arguments, bool wait);
+
+// Opens the file with its associated program; whether that worked is only logged.
+void OpenFile(const CString& path);
+
+// Opens an Explorer window with the file selected.
+void ShowInExplorer(const CString& path);
+
+// Opens the installed product at the configuration's path (path variables expanded) with its
+// launch arguments.
+void LaunchInstalledProduct();
