@@ -7,7 +7,11 @@
 #include "framework/SetupLog.h"
 #include "locale/LanguageManager.h"
 #include "pages/ConfigurationsPageKVHeritage.h"
+#include "pages/DownloadPageDlm.h"
+#include "pages/DownloadPageIsv.h"
 #include "pages/ErrorPage.h"
+#include "pages/FinishPageDlm.h"
+#include "pages/FinishPageIsv.h"
 #include "pages/LanguagePage.h"
 #include "pages/LanguagePageKV.h"
 #include "pages/LicensePageIsv.h"
@@ -243,7 +247,16 @@ void CTesseraDlg::AppendConfiguredPages(const CRect& rect)
         CreateAndAddPage(std::make_unique<OptionsPageKVHeritage>(m_languageManager, this), rect);
         CreateAndAddPage(std::make_unique<ConfigurationsPageKVHeritage>(m_languageManager, this), rect);
     }
-    // Then the download and finish pages of the wizard type.
+    if (configuration->m_wizardType == WIZARD_DLM) {
+        CreateAndAddPage(std::make_unique<DownloadPageDlm>(m_languageManager, this), rect);
+        CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager, this), rect);
+    } else if (configuration->m_wizardType == WIZARD_ISV) {
+        auto download = std::make_unique<DownloadPageIsv>(m_languageManager, this);
+        download->m_installStartedHandler = [this] { m_installInProgress = true; };
+        download->m_installFinishedHandler = [this] { m_installInProgress = false; };
+        CreateAndAddPage(std::move(download), rect);
+        CreateAndAddPage(std::make_unique<FinishPageIsv>(m_languageManager, this), rect);
+    }
 }
 
 void CTesseraDlg::OnPageButton(ButtonType type)

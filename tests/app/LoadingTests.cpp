@@ -158,7 +158,8 @@ TEST_CASE_FIXTURE(ControllerFixture, "Quitting during loading ends cleanly and n
     }
     SUBCASE("while the offer pictures are still coming")
     {
-        const json slow{{"delay", 3}};
+        // Long enough that a busy machine still quits before the pictures are in.
+        const json slow{{"delay", 8}};
         service.LoadScenario(json{{"extends", "demo"},
                                   {"faults", {{"/f/offer-1.png", {slow}}, {"/f/offer-2.png", {slow}}, {"/f/offer-3.png", {slow}}}}});
         peer.Press(ButtonType::Next);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "pages/DownloadPageBase.h"
+
+#include <functional>
+
+// The ISV download page: everything goes to the temporary folder; the product's installer is run and
+// waited for, then the offers' installers are started. A product that fails to download or install
+// ends the run on the error page once the offers have been started.
+class DownloadPageIsv : public DownloadPageBase {
+public:
+    DownloadPageIsv(std::shared_ptr<LanguageManager> languageManager, CWnd* parent);
+
+    CString GetPageName() const override { return L"DownloadPageISV"; }
+
+    // Called when the installations begin and when they have ended; the controller asks before a quit
+    // in between.
+    std::function<void()> m_installStartedHandler;
+    std::function<void()> m_installFinishedHandler;
+
+protected:
+    DownloadOrder OrderOf(const Package& package) const override;
+    void OnDownloaded(const std::shared_ptr<Package>& package, const CString& path) override;
+    void OnDownloadsDone() override;
+    void OnOtherTimer(UINT_PTR id) override;
+    bool ReportsProductOnDownload() const override { return false; }
+
+private:
+    void StartNextInstall();
+    void OnInstallTimer();
+
+    CString m_productInstallerPath;
+};
