@@ -7,3 +7,9 @@ inline bool IsIsvBuild()
 {
     return std::string(TESSERA_WIZARD_KEY_TEXT) == "ISV";
 }
+
+// Whether the build adds the heritage pages; TESSERA_HERITAGE_PAGES_TEXT is defined with the key.
+inline bool IsHeritageBuild()
+{
+    return std::string(TESSERA_HERITAGE_PAGES_TEXT) == "ON";
+}
