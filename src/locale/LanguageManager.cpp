@@ -171,8 +171,11 @@ void LanguageManager::MergeHeritageStrings(const char* localeName)
 {
     // Spanish has its own heritage texts; every other language shows the English ones.
     const bool spanish = localeName && std::string(localeName).rfind("es", 0) == 0;
+    const UINT id = spanish ? IDR_LOCALE_HERITAGE_ES : IDR_LOCALE_HERITAGE_EN_US;
+    // A resource module without the heritage texts leaves those pages with their template texts.
     tinyxml2::XMLDocument heritage;
-    if (!LoadLocaleDocument(spanish ? IDR_LOCALE_HERITAGE_ES : IDR_LOCALE_HERITAGE_EN_US, heritage)) {
+    if (!FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), kLocaleType) ||
+        !LoadLocaleDocument(id, heritage)) {
         return;
     }
     if (const tinyxml2::XMLElement* root = heritage.FirstChildElement("Locale")) {

@@ -27,6 +27,13 @@ public:
     void AddPage(std::unique_ptr<IPage> page) { m_dialog.CreateAndAddPage(std::move(page), m_dialog.PageRectangle()); }
     void Press(ButtonType type) { m_dialog.OnPageButton(type); }
     void ShowPage(int index) { m_dialog.ShowPage(index); }
+    // Shows a page in place of the current one without telling it, so it starts no work.
+    void Reveal(int index)
+    {
+        Page(CurrentPage()).ShowWindow(SW_HIDE);
+        Page(index).ShowWindow(SW_SHOW);
+        m_dialog.m_currentPage = index;
+    }
     // Makes the loading page the current page without starting its work, as if it had been shown.
     void ArriveAtLoadingPage() { m_dialog.m_currentPage = 1; }
     void SetInstallInProgress(bool value) { m_dialog.m_installInProgress = value; }

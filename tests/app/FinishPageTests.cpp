@@ -37,6 +37,10 @@ TEST_CASE("The ISV finish page starts the installed product with its launch argu
 {
     // The real product installer puts the fake product where the finish page looks for it.
     REQUIRE(RunProcess(Fixture("fake_product_setup.exe"), L"/S", true).first == 0);
+    // The ISV build's launch values, whatever this build is.
+    const auto configuration = ConfigurationManager::Instance();
+    configuration->m_installedExePath = L"{commonappdata}\\Bramble Web\\bramweb.exe";
+    configuration->m_launchArguments = L"/RUNONSTARTUP";
     ClearFixtureRuns();
     auto manager = std::make_shared<LanguageManager>(nullptr);
     PageHost host;

@@ -51,7 +51,7 @@ struct OfferFlowFixture : ControllerFixture {
                                               {"o", offers}}}});
         peer.Press(ButtonType::Next);
         REQUIRE(PumpMessagesUntil([this] { return peer.CurrentPage() == 2; }, 20s));
-        after = peer.AddNamedPage(L"DownloadPageISV", PageKind::Download).GetPageName();
+        after = IsIsvBuild() ? L"DownloadPageISV" : L"DownloadPageDLM";
         // Walk to the first offer page; the heritage build has its warning page first.
         while (peer.Page(peer.CurrentPage()).GetPageKind() != PageKind::Offer) {
             peer.Press(ButtonType::Next);

@@ -18,7 +18,9 @@ namespace {
 
 // Four offers, one page each, with offer 0's page shown: nothing but the sequencer and the offers.
 struct FourOffers {
-    explicit FourOffers(const CString& telemetryUrl = CString())
+    // prefix: the offers' identifiers; a case that checks events at the service uses its own, as a send of
+    // an earlier case still retrying may reach the service it has set.
+    explicit FourOffers(const CString& telemetryUrl = CString(), const wchar_t* prefix = L"offer")
     {
         auto configuration = ConfigurationManager::Instance();
         // Without a telemetry address the reports of these cases go nowhere.
@@ -28,7 +30,7 @@ struct FourOffers {
         configuration->m_offerAdjustment = 0;
         for (int i = 0; i < 4; ++i) {
             CString id;
-            id.Format(L"offer-%d", i);
+            id.Format(L"%s-%d", prefix, i);
             offers.push_back(std::make_shared<Package>(ApiManager::Instance()->MakeBaseRequest(), false, id,
                                                        CString(), id, CString(), i));
         }
@@ -132,7 +134,7 @@ TEST_CASE("Passed-over offers reach the service as event 2 with their reason")
 {
     StandInService service;
     service.LoadScenario("empty");
-    FourOffers flow(CString(service.BaseUrl() + L"/zbd"));
+    FourOffers flow(CString(service.BaseUrl() + L"/zbd"), L"reported");
     ConfigurationManager::Instance()->m_maxOffers = 3;
     flow.Decline(false, true);
 
@@ -141,8 +143,7 @@ TEST_CASE("Passed-over offers reach the service as event 2 with their reason")
         reports.clear();
         for (const auto& record : service.Events()) {
             const auto& event = record["event"];
-            // Only this case's offers: a worker of an earlier case may still be reporting its own.
-            if (event.is_object() && event.value("6", "") == "2" && event.value("5", "").rfind("offer-", 0) == 0) {
+            if (event.is_object() && event.value("6", "") == "2" && event.value("5", "").rfind("reported-", 0) == 0) {
                 reports[event.value("5", "")] = event.value("13", "");
             }
         }
@@ -151,5 +152,5 @@ TEST_CASE("Passed-over offers reach the service as event 2 with their reason")
     REQUIRE(PumpMessagesUntil(collect, 15s));
     PumpMessagesFor(500ms);
     collect();
-    CHECK(reports == std::map<std::string, std::string>{{"offer-1", "SKIP ALL CLICKED"}, {"offer-2", "SKIP ALL CLICKED"}});
+    CHECK(reports == std::map<std::string, std::string>{{"reported-1", "SKIP ALL CLICKED"}, {"reported-2", "SKIP ALL CLICKED"}});
 }

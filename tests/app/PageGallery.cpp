@@ -13,6 +13,7 @@
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/Package.h"
+#include "transfer/DownloadMessages.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -94,10 +95,18 @@ int wmain(int argc, wchar_t** argv)
             peer.Loading().m_completionHandler(page == L"ProductPage" ? GalleryOffers() : OfferList());
             PumpMessagesUntil([&peer] { return peer.PageCount() > 2; }, std::chrono::seconds(5));
             for (int index = 0; index < peer.PageCount(); ++index) {
-                if (peer.Page(index).GetPageName() == page.c_str()) {
-                    peer.ShowPage(index);
-                    break;
+                IPage& candidate = peer.Page(index);
+                if (candidate.GetPageName() != page.c_str()) {
+                    continue;
                 }
+                if (candidate.GetPageKind() == PageKind::Download) {
+                    // Shown as it looks part way through a download, without starting one.
+                    peer.Reveal(index);
+                    candidate.SendMessage(WM_DOWNLOAD_PROGRESS, 40);
+                } else {
+                    peer.ShowPage(index);
+                }
+                break;
             }
         }
         if (!locale.empty()) {

@@ -58,6 +58,7 @@ TEST_CASE("The real setup fetches the demo configuration and hands the eligible 
 {
     StandInService service;
     service.LoadScenario("demo");
+    RemoveSetupLogs();
     ProcessDriver setup(WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE));
     REQUIRE(setup.Started());
     const std::wstring title = IsIsvBuild() ? L"Bramble Web " : L"Setup";

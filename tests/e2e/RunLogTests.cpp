@@ -57,6 +57,7 @@ ShortRun RunLanguageNextQuit(const ProcessDriver& setup)
 TEST_CASE("A run leaves one log in the user's temporary folder with its story in order")
 {
     const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
+    RemoveSetupLogs();
     ProcessDriver setup(executable);
     REQUIRE(setup.Started());
     const ShortRun run = RunLanguageNextQuit(setup);
@@ -91,6 +92,7 @@ TEST_CASE("A log that cannot be written changes nothing the user sees")
 {
     const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
     const std::wstring missing = TempFolder() + L"no-such-folder-for-the-log";
+    RemoveSetupLogs();
     ProcessDriver setup(executable, {{L"TMP", missing}, {L"TEMP", missing}});
     REQUIRE(setup.Started());
     const ShortRun run = RunLanguageNextQuit(setup);

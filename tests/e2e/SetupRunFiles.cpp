@@ -37,3 +37,16 @@ bool InOrder(const std::vector<std::string>& messages, const std::vector<std::st
     return next == expected.size();
 }
 
+
+void RemoveSetupLogs()
+{
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = FindFirstFileW((TempFolder() + L"Tessera_*.log").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        DeleteFileW((TempFolder() + entry.cFileName).c_str());
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
