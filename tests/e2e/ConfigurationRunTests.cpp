@@ -27,18 +27,6 @@ bool LogContains(DWORD process, const std::string& text)
     return false;
 }
 
-bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        Sleep(100);
-    }
-    return true;
-}
-
 // The events of one id the service received, as their "13" reason texts.
 std::multiset<std::string> ReasonsOfEvents(const StandInService& service, const std::string& id)
 {

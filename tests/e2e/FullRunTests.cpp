@@ -20,18 +20,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        Sleep(100);
-    }
-    return true;
-}
-
 // Clicks the visible button with this id, as a user would, and waits until its page has gone.
 bool Click(HWND main, int id, std::chrono::seconds appear = 30s)
 {

@@ -50,3 +50,15 @@ void RemoveSetupLogs()
     } while (FindNextFileW(search, &entry));
     FindClose(search);
 }
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        Sleep(100);
+    }
+    return true;
+}

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,3 +19,6 @@ void RemoveSetupLogs();
 
 // Whether every expected text occurs in the messages, each in a later message than the one before.
 bool InOrder(const std::vector<std::string>& messages, const std::vector<std::string>& expected);
+
+// Polls done every 100 ms until it holds (true) or the limit has passed (false).
+bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit);
