@@ -2,17 +2,12 @@
 // PAGE is "language", "error" or the name of a page that follows the configuration ("LicensePage");
 // LOCALE ("es") switches the language once the page is up. Writes DIR\ready with the window's rectangle once the page is up and
 // keeps it up until DIR\done appears (or a minute has passed).
-#include "CTesseraDlgTestPeer.h"
+#include "GalleryWizard.h"
 #include "framework/AfxGlobals.h"
-#include "framework/GdiPlus.h"
 #include "framework/GdiPlusSession.h"
-#include "framework/ImageLoading.h"
 #include "framework/MessagePump.h"
 #include "locale/LanguageManager.h"
-#include "WineEnvironment.h"
 #include "profile/ConfigurationManager.h"
-#include "remote/ApiManager.h"
-#include "remote/Package.h"
 #include "transfer/DownloadMessages.h"
 #include "resource.h"
 
@@ -21,32 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-
-using OfferList = std::vector<std::shared_ptr<Package>>;
-
-// Two offers as a configuration brings them, the first with its picture.
-OfferList GalleryOffers()
-{
-    OfferList offers;
-    for (int index = 0; index < 2; ++index) {
-        const nlohmann::json element{{"ad", {{"o", "nt-2291"}, {"f", "notes"}}},
-                                     {"ps", {{"i", "offer-1.png"}, {"dn", "Notarra"}, {"u", "dl/notarra-setup.exe"},
-                                             {"cp", "https://www.notarra.example/privacy"},
-                                             {"ctu", "https://www.notarra.example/eula"}, {"v", 11}}}};
-        offers.push_back(std::make_shared<Package>(ApiManager::Instance()->MakeBaseRequest(), element, false,
-                                                   std::string(), index));
-    }
-    std::ifstream picture(std::filesystem::path(WineEnvironment::WindowsPathOfHostPath(TESSERA_OFFER_PICTURE)),
-                          std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(picture)), std::istreambuf_iterator<char>());
-    offers[0]->m_image = LoadImageFromBytes(bytes.data(), bytes.size());
-    ConfigurationManager::Instance()->m_offerCount = static_cast<int>(offers.size());
-    return offers;
-}
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -70,41 +40,27 @@ int wmain(int argc, wchar_t** argv)
         if (!dialog.Create(IDD_TESSERA_DIALOG)) {
             return 1;
         }
-        CTesseraDlgTestPeer peer(dialog);
+        GalleryWizard wizard(dialog);
+        CTesseraDlgTestPeer& peer = wizard.Peer();
         if (page == L"error") {
-            NamedPage& reporter = peer.AddNamedPage(L"DownloadPageISV", PageKind::Download);
-            auto languages = peer.Languages();
             // The texts each wizard type actually ends on: a failed installation, or a failed configuration.
             if (ConfigurationManager::Instance()->m_wizardType == WIZARD_ISV) {
-                reporter.Report(languages->GetString("PAGE_ERROR_TITLE"), languages->GetString("PAGE_ERROR_TEXT"));
+                wizard.ShowError("PAGE_ERROR_TITLE", "PAGE_ERROR_TEXT");
             } else {
-                reporter.Report(languages->GetString("PAGE_CONFIGURATION_ERROR_TITLE"),
-                                languages->GetString("PAGE_CONFIGURATION_ERROR_DESC"));
+                wizard.ShowError("PAGE_CONFIGURATION_ERROR_TITLE", "PAGE_CONFIGURATION_ERROR_DESC");
             }
         } else if (page != L"language") {
-            // The configuration of a DLM run names the product and brings its picture.
-            const auto configuration = ConfigurationManager::Instance();
-            if (configuration->m_wizardType == WIZARD_DLM) {
-                configuration->m_productTitle = L"Bramble Web";
-                configuration->m_privacyUrl = L"https://www.kelvane.example/privacy";
-                configuration->m_termsUrl = L"https://www.kelvane.example/terms";
-                configuration->m_productImage = LoadImageResource(AfxGetResourceHandle(),
-                                                                  MAKEINTRESOURCEW(IDR_IMAGE_LOGO), L"IMAGE_BLOB");
-            }
-            peer.ArriveAtLoadingPage();
-            peer.Loading().m_completionHandler(page == L"ProductPage" ? GalleryOffers() : OfferList());
-            PumpMessagesUntil([&peer] { return peer.PageCount() > 2; }, std::chrono::seconds(5));
+            wizard.ArriveWithConfiguration(page == L"ProductPage" ? GalleryWizard::TwoOffers()
+                                                                  : GalleryWizard::OfferList());
             for (int index = 0; index < peer.PageCount(); ++index) {
                 IPage& candidate = peer.Page(index);
                 if (candidate.GetPageName() != page.c_str()) {
                     continue;
                 }
+                wizard.Show(index);
                 if (candidate.GetPageKind() == PageKind::Download) {
-                    // Shown as it looks part way through a download, without starting one.
-                    peer.Reveal(index);
+                    // As it looks part way through a download.
                     candidate.SendMessage(WM_DOWNLOAD_PROGRESS, 40);
-                } else {
-                    peer.ShowPage(index);
                 }
                 break;
             }
