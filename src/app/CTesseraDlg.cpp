@@ -59,12 +59,19 @@ CTesseraDlg::CTesseraDlg(CWnd* parent)
     m_messageMap.OnMessageOrDefault(WM_PAINT, [this](WPARAM, LPARAM, LRESULT&) { return OnPaint(); });
     m_messageMap.OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); });
     m_messageMap.OnMessage(WM_LOAD_COMPLETE, [this](WPARAM w, LPARAM l) { return OnLoadCompleteMessage(w, l); });
+    m_messageMap.OnMessage(WM_CREATE_NEXT_PAGE, [this](WPARAM w, LPARAM l) { return OnCreateNextPage(w, l); });
     m_messageMap.OnMessage(WM_CLOSE, [this](WPARAM, LPARAM) { OnClose(); return 0; });
 }
 
 CTesseraDlg::~CTesseraDlg()
 {
     ReleaseImages();
+    // A download cut short by a quit still held its file when the folder was removed. Destroying the
+    // pages waits for their tasks, after which the folder can go.
+    m_pages.clear();
+    if (m_closing) {
+        RemoveTempFolder();
+    }
 }
 
 void CTesseraDlg::DoDataExchange(CDataExchange* exchange)
@@ -222,40 +229,59 @@ LRESULT CTesseraDlg::OnLoadCompleteMessage(WPARAM, LPARAM)
                                                configuration->m_ch);
     }
 
-    AppendConfiguredPages(PageRectangle());
+    QueueConfiguredPages();
+    return OnCreateNextPage(0, 0);
+}
+
+LRESULT CTesseraDlg::OnCreateNextPage(WPARAM, LPARAM)
+{
+    if (m_closing) {
+        m_pagesToCreate.clear();
+        return 0;
+    }
+    if (!m_pagesToCreate.empty()) {
+        std::unique_ptr<IPage> page = std::move(m_pagesToCreate.front());
+        m_pagesToCreate.pop_front();
+        CreateAndAddPage(std::move(page), PageRectangle());
+    }
+    if (!m_pagesToCreate.empty()) {
+        PostMessage(WM_CREATE_NEXT_PAGE);
+        return 0;
+    }
     // The loading page is shown now, so this shows the first page the configuration brought.
     OnPageButton(ButtonType::Next);
     return 0;
 }
 
-void CTesseraDlg::AppendConfiguredPages(const CRect& rect)
+void CTesseraDlg::QueueConfiguredPages()
 {
+    const auto add = [this](std::unique_ptr<IPage> page) { m_pagesToCreate.push_back(std::move(page)); };
     const auto configuration = ConfigurationManager::Instance();
     const bool heritage = configuration->m_heritagePages;
     if (configuration->m_brandedPages && heritage) {
-        CreateAndAddPage(std::make_unique<WarningPageKVHeritage>(m_languageManager, this), rect);
+        add(std::make_unique<WarningPageKVHeritage>(m_languageManager, this));
     }
     if (configuration->m_brandedPages) {
-        CreateAndAddPage(std::make_unique<LicensePageIsv>(m_languageManager, this), rect);
+        add(std::make_unique<LicensePageIsv>(m_languageManager, this));
     } else {
-        CreateAndAddPage(std::make_unique<WelcomePageIsv>(m_languageManager, this), rect);
+        add(std::make_unique<WelcomePageIsv>(m_languageManager, this));
     }
     for (const auto& offer : m_offerSequence.Offers()) {
-        CreateAndAddPage(std::make_unique<ProductPage>(m_languageManager, offer, this), rect);
+        add(std::make_unique<ProductPage>(m_languageManager, offer, this));
     }
     if (heritage) {
-        CreateAndAddPage(std::make_unique<OptionsPageKVHeritage>(m_languageManager, this), rect);
-        CreateAndAddPage(std::make_unique<ConfigurationsPageKVHeritage>(m_languageManager, this), rect);
+        add(std::make_unique<OptionsPageKVHeritage>(m_languageManager, this));
+        add(std::make_unique<ConfigurationsPageKVHeritage>(m_languageManager, this));
     }
     if (configuration->m_wizardType == WIZARD_DLM) {
-        CreateAndAddPage(std::make_unique<DownloadPageDlm>(m_languageManager, this), rect);
-        CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager, this), rect);
+        add(std::make_unique<DownloadPageDlm>(m_languageManager, this));
+        add(std::make_unique<FinishPageDlm>(m_languageManager, this));
     } else if (configuration->m_wizardType == WIZARD_ISV) {
         auto download = std::make_unique<DownloadPageIsv>(m_languageManager, this);
         download->m_installStartedHandler = [this] { m_installInProgress = true; };
         download->m_installFinishedHandler = [this] { m_installInProgress = false; };
-        CreateAndAddPage(std::move(download), rect);
-        CreateAndAddPage(std::make_unique<FinishPageIsv>(m_languageManager, this), rect);
+        add(std::move(download));
+        add(std::make_unique<FinishPageIsv>(m_languageManager, this));
     }
 }
 
@@ -386,6 +412,11 @@ void CTesseraDlg::RemoveTempFolder()
     const CString folder = ConfigurationManager::Instance()->m_tempFolder;
     if (!folder.IsEmpty()) {
         DeleteFolderTree(folder);
+        // The tree removal leaves an empty folder in place; the setup's own folder goes even then,
+        // or every run that downloaded nothing would leave one behind.
+        RemoveDirectoryW(folder);
+        LogEntry() << "Temporary folder " << folder
+                   << (GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES ? " removed" : " still there");
     }
 }
 

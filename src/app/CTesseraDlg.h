@@ -10,6 +10,7 @@
 #include "pages/ButtonType.h"
 #include "pages/CStaticFromImage.h"
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,8 @@ class CTesseraDlg : public CDialogEx {
 public:
     // Posted to the dialog, both parameters 0, once the offers have been handed over.
     static constexpr UINT WM_LOAD_COMPLETE = WM_USER + 3;
+    // Posted to itself while it creates the configured pages, one page per message.
+    static constexpr UINT WM_CREATE_NEXT_PAGE = WM_USER + 5;
 
     explicit CTesseraDlg(CWnd* parent = nullptr);
     ~CTesseraDlg() override;
@@ -48,8 +51,10 @@ private:
     void CreatePage(IPage& page, const CRect& rect);
     void CreateAndAddPage(std::unique_ptr<IPage> page, const CRect& rect);
     LRESULT OnLoadCompleteMessage(WPARAM, LPARAM);
-    // The one place that adds the pages following the loading page, in the wizard's order.
-    void AppendConfiguredPages(const CRect& rect);
+    // The one place that lists the pages following the loading page, in the wizard's order.
+    void QueueConfiguredPages();
+    // Creates the next queued page; after the last one, shows the first page the configuration brought.
+    LRESULT OnCreateNextPage(WPARAM, LPARAM);
     void OnPageButton(ButtonType type);
     void StartSetupPackage();
     void ShowPage(int index);
@@ -84,4 +89,6 @@ private:
     bool m_closing = false;
     // The pages the configuration brings have been added; they are added once.
     bool m_configurationArrived = false;
+    // Pages waiting to be created. Creating them one per message keeps the window answering meanwhile.
+    std::deque<std::unique_ptr<IPage>> m_pagesToCreate;
 };

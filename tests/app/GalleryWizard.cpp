@@ -47,7 +47,8 @@ bool GalleryWizard::ArriveWithConfiguration(OfferList offers)
     }
     m_peer.ArriveAtLoadingPage();
     m_peer.Loading().m_completionHandler(std::move(offers));
-    return PumpMessagesUntil([this] { return m_peer.PageCount() > 2; }, std::chrono::seconds(5));
+    // The configured pages are created one per message; the first of them is shown after the last.
+    return PumpMessagesUntil([this] { return m_peer.CurrentPage() == 2; }, std::chrono::seconds(5));
 }
 
 void GalleryWizard::Show(int index)
