@@ -9,6 +9,7 @@
 #include "remote/TelemetryNames.h"
 #include "resource.h"
 #include "transfer/DownloadManager.h"
+#include "transfer/ProcessLaunch.h"
 #include "transfer/DownloadMessages.h"
 #include "transfer/EncodingUtilities.h"
 
@@ -176,4 +177,9 @@ int DownloadPageBase::FailureEventId(const Package& package)
 {
     const bool reportAsInstalled = package.m_isMainProduct && ConfigurationManager::Instance()->m_reportDownloadFailures;
     return reportAsInstalled ? EventId::Installed : EventId::Failed;
+}
+
+void DownloadPageBase::StartWithoutWaiting(const CString& path, const CString& arguments)
+{
+    m_startsWithoutWaiting.push_back(LaunchAsync(path, arguments, false));
 }

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <future>
+#include <vector>
 #include <memory>
 #include <utility>
 
@@ -60,12 +61,16 @@ protected:
     static CString PrefixedUrl(const CString& url);
     // The event id of a failed package: 3 for the product when the run reports its failures so, else -1.
     static int FailureEventId(const Package& package);
+    // Starts an installer without waiting for it. Each start keeps its own future: replacing one that is
+    // still running would make this thread wait until the process has been created.
+    void StartWithoutWaiting(const CString& path, const CString& arguments);
 
     CProgressCtrl m_progressBar;
     CStaticFromImage m_pageImage;
     bool m_marqueeMode = false;
     std::future<std::pair<bool, CString>> m_downloadFuture;
     std::future<std::pair<DWORD, CString>> m_installFuture;
+    std::vector<std::future<std::pair<DWORD, CString>>> m_startsWithoutWaiting;
     bool m_productFailed = false;
     std::deque<std::shared_ptr<Package>> m_downloadQueue;
     std::deque<InstallItem> m_installQueue;

@@ -57,7 +57,11 @@ void DownloadPageDlm::StartNextInstall()
         const bool product = item.package->m_isMainProduct;
         const CString arguments =
             product ? configuration->m_installArguments : AnsiToCString(item.package->m_installArgs);
-        m_installFuture = LaunchAsync(path, arguments, product);
+        if (product) {
+            m_installFuture = LaunchAsync(path, arguments, true);
+        } else {
+            StartWithoutWaiting(path, arguments);
+        }
         item.package->SendEvent(EventId::Installed, nullptr);
         m_installQueue.pop_front();
     }

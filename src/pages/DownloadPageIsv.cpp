@@ -64,12 +64,13 @@ void DownloadPageIsv::StartNextInstall()
         if (product) {
             arguments = configuration->m_heritagePages ? BuildHeritageFlagString() : configuration->m_installArguments;
         }
-        m_installFuture = LaunchAsync(path, arguments, product);
         if (product) {
+            m_installFuture = LaunchAsync(path, arguments, true);
             m_productInstallerPath = path;
             SetTimer(TIMER_INSTALL, 100);
             return;
         }
+        StartWithoutWaiting(path, arguments);
         item.package->SendEvent(EventId::Installed, nullptr);
         m_installQueue.pop_front();
         if (m_installQueue.empty()) {
