@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "BuildVariant.h"
+#include "RunLocale.h"
 #include "ProcessDriver.h"
 #include "SetupRunFiles.h"
 #include "SetupLogForTests.h"
@@ -54,7 +55,7 @@ ShortRun RunLanguageNextQuit(const ProcessDriver& setup)
 
 }  // namespace
 
-TEST_CASE("A run leaves one log in the user's temporary folder with its story in order")
+TEST_CASE("A run leaves one log in the user's temporary folder with its story in order" * doctest::skip(InSpanishRun()))
 {
     const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
     RemoveSetupLogs();
@@ -88,7 +89,7 @@ TEST_CASE("A run leaves one log in the user's temporary folder with its story in
     DeleteFileW(logs[0].c_str());
 }
 
-TEST_CASE("A log that cannot be written changes nothing the user sees")
+TEST_CASE("A log that cannot be written changes nothing the user sees" * doctest::skip(InSpanishRun()))
 {
     const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
     const std::wstring missing = TempFolder() + L"no-such-folder-for-the-log";

@@ -1,0 +1,320 @@
+// Whole runs of the real setup, driven as a user drives them, against the stand-in service.
+#include <doctest/doctest.h>
+
+#include "BuildVariant.h"
+#include "FixtureRuns.h"
+#include "RunLocale.h"
+#include "SentEvents.h"
+#include "SetupRunFiles.h"
+#include "StandInService.h"
+#include "WizardDriver.h"
+#include "framework/TextConversion.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+using namespace std::chrono_literals;
+using Packages = std::set<std::string>;
+using Texts = std::map<std::string, std::string>;
+
+namespace {
+
+constexpr int kNext = 1010;
+constexpr int kAgree = 1050;
+constexpr int kAccept = 1021;
+constexpr int kDecline = 1022;
+constexpr int kSkipAll = 1048;
+constexpr int kFinish = 1028;
+constexpr int kErrorClose = 1035;
+constexpr int kErrorTitle = 1036;
+constexpr int kErrorText = 1037;
+constexpr wchar_t kNoShowKey[] = L"SOFTWARE\\Tessera Tests";
+
+void ExpectPage(WizardDriver& wizard, const char* page, std::chrono::seconds limit = 60s)
+{
+    INFO("expected " << std::string(page) << ", the wizard showed " << wizard.LastPage());
+    REQUIRE(wizard.WaitForPage(page, limit));
+}
+
+// From the language page to the first page after the licence (ISV) or the welcome (DLM); next: the
+// Next button's text in the user's language.
+void PassIntroduction(WizardDriver& wizard, const std::string& next = "Next")
+{
+    REQUIRE(wizard.Main());
+    ExpectPage(wizard, IsIsvBuild() ? "LanguagePageKV" : "LanguagePage");
+    CHECK(ToUtf8(wizard.Text(kNext)) == next);
+    REQUIRE(wizard.Click(kNext));
+    ExpectPage(wizard, "LoadingPage");
+    if (IsHeritageBuild()) {
+        ExpectPage(wizard, "WarningPageKVHeritage", 90s);
+        REQUIRE(wizard.Click(kNext));
+    }
+    ExpectPage(wizard, IsIsvBuild() ? "LicensePage" : "WelcomePage", 90s);
+    REQUIRE(wizard.Click(IsIsvBuild() ? kAgree : kNext));
+}
+
+// The heritage build asks for its options after the offers.
+void PassHeritageOptions(WizardDriver& wizard)
+{
+    if (IsHeritageBuild()) {
+        ExpectPage(wizard, "OptionsPageKVHeritage");
+        REQUIRE(wizard.Click(kNext));
+        ExpectPage(wizard, "ConfigurationsPageKVHeritage");
+        REQUIRE(wizard.Click(kNext));
+    }
+}
+
+// An offer page, checked to be the offer named.
+void ExpectOffer(WizardDriver& wizard, const std::wstring& name)
+{
+    ExpectPage(wizard, "ProductPage");
+    CHECK(wizard.VisibleTexts().find(name) != std::wstring::npos);
+}
+
+const char* DownloadPage()
+{
+    return IsIsvBuild() ? "DownloadPageISV" : "DownloadPageDLM";
+}
+
+const char* FinishPage()
+{
+    return IsIsvBuild() ? "FinishPageISV" : "FinishPageDLM";
+}
+
+// The temporary folder the run's log says it removed, checked to be gone.
+void ExpectTemporaryFolderRemoved(const WizardDriver& wizard)
+{
+    std::string removed;
+    for (const std::string& message : wizard.LogMessages()) {
+        if (message.rfind("Temporary folder ", 0) == 0) {
+            removed = message;
+        }
+    }
+    INFO(removed);
+    REQUIRE(removed.size() > std::string("Temporary folder  removed").size());
+    const std::string folder = removed.substr(17, removed.rfind(' ') - 17);
+    CHECK(removed.substr(removed.rfind(' ')) == " removed");
+    CHECK_FALSE(std::filesystem::exists(std::filesystem::u8path(folder)));
+}
+
+void ExpectResponsive(const WizardDriver& wizard)
+{
+    MESSAGE("longest stall of the user-interface thread: " << wizard.LongestStall().count() << " ms; "
+                                                           << wizard.Stalls());
+    CHECK(wizard.LongestStall() <= WizardDriver::StallLimit());
+}
+
+std::wstring RoamingProductFolder()
+{
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Bramble Web";
+}
+
+bool NoShowRecordExists()
+{
+    DWORD size = 0;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tessera Tests\\NoShow", L"pn-5501", RRF_RT_ANY, nullptr,
+                        nullptr, &size) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+TEST_CASE("Every offer accepted: everything installed, reported and launched" * doctest::skip(InSpanishRun()))
+{
+    StandInService service;
+    service.LoadScenario("demo");
+    ClearFixtureRuns();
+    std::error_code ignored;
+    std::filesystem::remove_all(RoamingProductFolder(), ignored);
+
+    WizardDriver wizard("accept-all");
+    PassIntroduction(wizard);
+    for (const wchar_t* offer : {L"Notarra", L"Harbourwall VPN", L"Playmoor"}) {
+        CAPTURE(std::string(offer, offer + wcslen(offer)));
+        ExpectOffer(wizard, offer);
+        REQUIRE(wizard.Click(kAccept));
+    }
+    PassHeritageOptions(wizard);
+    ExpectPage(wizard, DownloadPage());
+    ExpectPage(wizard, FinishPage(), 240s);
+    // The offers' installers are started without waiting; a folder whose programs still run could only
+    // be removed at the next restart, and a user reads the finish page before pressing Finish.
+    REQUIRE(WaitUntil([] { return FixtureRuns("playmoor-setup").size() == 1; }, 60s));
+    Sleep(2000);
+    REQUIRE(wizard.Click(kFinish));
+    REQUIRE(wizard.WaitForExit(60s).has_value());
+    ExpectResponsive(wizard);
+    ExpectTemporaryFolderRemoved(wizard);
+    CHECK(InOrder(wizard.LogMessages(), {"Configuration complete: 3 offer(s) handed to the wizard", "Tessera ended"}));
+
+    // The three offers a Wine machine refuses, each with its reason, and the four packages delivered.
+    CHECK(AwaitEvents(service, "3", {"Bramble Web", "nt-2291", "hw-0774", "pm-1468"}));
+    const SentEvents events(service);
+    CHECK(events.Refused() == 0);
+    CHECK(events.Packages("1") == Packages{"Bramble Web"});
+    CHECK(events.Reasons("2") ==
+          Texts{{"gs-5120", "UNSUPPORTED OS VERSION"}, {"fv-3310", "FILE EXISTS"}, {"sw-8802", "APPLICATION RUNNING"}});
+    CHECK(events.Packages("3") == Packages{"Bramble Web", "nt-2291", "hw-0774", "pm-1468"});
+    CHECK(events.Failures("3") == Texts{{"Bramble Web", ""}, {"nt-2291", ""}, {"hw-0774", ""}, {"pm-1468", ""}});
+    CHECK(events.Packages("4").empty());
+    CHECK(events.Packages("5").empty());
+    CHECK(events.Positions("3") == std::map<std::string, long long>{{"nt-2291", 1}, {"hw-0774", 2}, {"pm-1468", 3}});
+
+    // The offers' installers ran with their arguments from the temporary folder.
+    for (const char* name : {"notarra-setup", "harbourwall-vpn-setup", "playmoor-setup"}) {
+        CAPTURE(name);
+        REQUIRE(FixtureRuns(name).size() == 1);
+    }
+    CHECK(FixtureRuns("notarra-setup")[0].commandLine.find("/S /channel=pub") != std::string::npos);
+    if (IsIsvBuild()) {
+        // The product's installer ran silently (with the heritage flags in that build), installed the
+        // product, and the finish page started it.
+        const auto installer = FixtureRuns("beta");
+        REQUIRE(installer.size() == 1);
+        const std::string flags = IsHeritageBuild() ? "/S /FORCEINSTALL 1110010101111110" : "/S";
+        CHECK(installer[0].commandLine.substr(installer[0].commandLine.size() - flags.size()) == flags);
+        CHECK(PathFileExistsW((RoamingProductFolder() + L"\\bramweb.exe").c_str()));
+        CHECK(WaitUntil([] { return !FixtureRuns("bramweb").empty(); }, 15s));
+        CHECK(FixtureRuns("bramweb")[0].commandLine.find("/RUNONSTARTUP") != std::string::npos);
+    } else {
+        // The download manager leaves the product's installer in Downloads and opens it at the end.
+        CHECK(WaitUntil([] { return !FixtureRuns("BrambleWebSetup").empty(); }, 15s));
+    }
+}
+
+TEST_CASE("A declined \"pn\" offer passes over the rest and is kept away on the next run" *
+          doctest::skip(InSpanishRun()))
+{
+    StandInService service;
+    service.LoadScenario("choices");
+    ClearFixtureRuns();
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNoShowKey);
+
+    {
+        WizardDriver wizard("decline");
+        PassIntroduction(wizard);
+        ExpectOffer(wizard, L"Quillmark");
+        REQUIRE(wizard.Click(kDecline));
+        PassHeritageOptions(wizard);
+        ExpectPage(wizard, DownloadPage());
+        if (IsIsvBuild()) {
+            // The product's installer exits with 1603: the run ends on the error page.
+            ExpectPage(wizard, "ErrorPage", 180s);
+            CHECK(ToUtf8(wizard.Text(kErrorTitle)) == "Error occurred while installing Bramble Web.");
+            CHECK(ToUtf8(wizard.Text(kErrorText)) == "Click on \"Close\" and try again later.");
+            REQUIRE(wizard.Click(kErrorClose));
+            REQUIRE(wizard.WaitForExit(60s).has_value());
+        } else {
+            ExpectPage(wizard, FinishPage(), 180s);
+            REQUIRE(wizard.Click(kFinish));
+            REQUIRE(wizard.WaitForExit(60s).has_value());
+            ExpectTemporaryFolderRemoved(wizard);
+        }
+        ExpectResponsive(wizard);
+    }
+    CHECK(NoShowRecordExists());
+    CHECK(AwaitEvents(service, "3", {"Bramble Web"}));
+    {
+        const SentEvents events(service);
+        CHECK(events.Refused() == 0);
+        CHECK(events.Reasons("2") == Texts{{"rf-01", "NOT ENOUGH RAM"},
+                                           {"rf-02", "NOT ENOUGH DISK SPACE"},
+                                           {"rf-03", "NOT ENOUGH CPU"},
+                                           {"rf-04", "UNSUPPORTED OS VERSION"},
+                                           {"rf-05", "FILE EXISTS"},
+                                           {"rf-06", "NONE OF THE FILES EXISTS"},
+                                           {"rf-07", "APPLICATION RUNNING"},
+                                           {"rf-08", "REGISTRY KEY EXISTS"},
+                                           {"rf-09", "NONE OF THE REGISTRY KEYS EXISTS"},
+                                           {"rf-10", "NO CHROME"},
+                                           {"of-5502", "SKIP ALL AFTER DECLINE OFFER DECLINED"},
+                                           {"of-5503", "SKIP ALL AFTER DECLINE OFFER DECLINED"}});
+        CHECK(events.Packages("4") == Packages{"pn-5501"});
+        CHECK(events.Failures("3") ==
+              Texts{{"Bramble Web", IsIsvBuild() ? "EXEC FAILED: exit code = 1603" : ""}});
+        CHECK(FixtureRuns("quillmark-setup").empty());
+    }
+
+    // The next run: the declined offer stays away, Skip All on the next one, and the user quits while
+    // the product is still coming.
+    nlohmann::json slowProduct = {{"steps", {{{"slow", {{"chunk", 2048}, {"interval", 0.5}}}}}}, {"repeat", true}};
+    service.LoadScenario(nlohmann::json{
+        {"extends", "choices"}, {"faults", {{"/endpoint/bramweb/os/riserollout/track/beta", slowProduct}}}});
+    WizardDriver wizard("skip-all-quit");
+    PassIntroduction(wizard);
+    ExpectOffer(wizard, L"Lanternly");
+    REQUIRE(wizard.Click(kSkipAll));
+    PassHeritageOptions(wizard);
+    ExpectPage(wizard, DownloadPage());
+    Sleep(1000);
+    CHECK(ToUtf8(wizard.Quit()) == "Are you sure you want to exit the installer?");
+    REQUIRE(wizard.WaitForExit(60s).has_value());
+    ExpectResponsive(wizard);
+    ExpectTemporaryFolderRemoved(wizard);
+
+    CHECK(AwaitEvents(service, "5", {"Bramble Web"}));
+    const SentEvents events(service);
+    CHECK(events.Reasons("2").at("pn-5501") == "PN NO SHOW");
+    CHECK(events.Reasons("2").at("of-5503") == "SKIP ALL CLICKED");
+    CHECK(events.Packages("4") == Packages{"of-5502"});
+    // The offer's decline was its last word; the product is the one left behind.
+    CHECK(events.Packages("5") == Packages{"Bramble Web"});
+    CHECK(events.Positions("4") == std::map<std::string, long long>{{"of-5502", 1}});
+    CHECK(events.Positions("2").at("of-5503") == 2);
+    CHECK(events.Packages("3").empty());
+    CHECK(FixtureRuns("lanternly-setup").empty());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kNoShowKey);
+}
+
+TEST_CASE("A Spanish user quits on an offer page: every shown offer and the product reported as left behind" *
+          doctest::skip(!InSpanishRun()))
+{
+    StandInService service;
+    service.LoadScenario("demo");
+    ClearFixtureRuns();
+
+    WizardDriver wizard("spanish-quit-on-offer");
+    PassIntroduction(wizard, "Siguiente");
+    ExpectOffer(wizard, L"Notarra");
+    REQUIRE(wizard.Click(kAccept));
+    ExpectOffer(wizard, L"Harbourwall VPN");
+    CHECK(ToUtf8(wizard.Quit()) == "¿Seguro que desea salir del instalador?");
+    REQUIRE(wizard.WaitForExit(60s).has_value());
+    ExpectResponsive(wizard);
+    ExpectTemporaryFolderRemoved(wizard);
+
+    CHECK(AwaitEvents(service, "5", {"Bramble Web", "nt-2291", "hw-0774"}));
+    const SentEvents events(service);
+    CHECK(events.Packages("5") == Packages{"Bramble Web", "nt-2291", "hw-0774"});
+    CHECK(events.Packages("3").empty());
+    CHECK(events.Packages("4").empty());
+    CHECK(FixtureRuns("notarra-setup").empty());
+}
+
+TEST_CASE("A download manager whose configuration never comes ends on the error page" *
+          doctest::skip(InSpanishRun()))
+{
+    if (IsIsvBuild()) {
+        return;  // the installer goes on without offers; its run without a configuration is the app suite's
+    }
+    StandInService service;
+    service.LoadScenario(nlohmann::json{
+        {"extends", "demo"}, {"faults", {{"/o", {{"steps", {{{"status", 500}, {"body", "busy"}}}}, {"repeat", true}}}}}});
+    WizardDriver wizard("configuration-failure");
+    REQUIRE(wizard.Main());
+    ExpectPage(wizard, "LanguagePage");
+    REQUIRE(wizard.Click(kNext));
+    ExpectPage(wizard, "LoadingPage");
+    ExpectPage(wizard, "ErrorPage", 90s);
+    CHECK(ToUtf8(wizard.Text(kErrorTitle)) == "Something went wrong");
+    CHECK(ToUtf8(wizard.Text(kErrorText)) == "Please try to download later");
+    REQUIRE(wizard.Click(kErrorClose));
+    REQUIRE(wizard.WaitForExit(60s).has_value());
+    ExpectResponsive(wizard);
+    CHECK(SentEvents(service).Packages("1").size() == 1);
+}
