@@ -88,16 +88,18 @@ const char* FinishPage()
 // The temporary folder the run's log says it removed, checked to be gone.
 void ExpectTemporaryFolderRemoved(const WizardDriver& wizard)
 {
-    std::string removed;
+    const std::string prefix = "Temporary folder ";
+    const std::string removed = " removed";
+    std::string last;
     for (const std::string& message : wizard.LogMessages()) {
-        if (message.rfind("Temporary folder ", 0) == 0) {
-            removed = message;
+        if (message.rfind(prefix, 0) == 0) {
+            last = message;
         }
     }
-    INFO(removed);
-    REQUIRE(removed.size() > std::string("Temporary folder  removed").size());
-    const std::string folder = removed.substr(17, removed.rfind(' ') - 17);
-    CHECK(removed.substr(removed.rfind(' ')) == " removed");
+    INFO(last);
+    REQUIRE(last.size() > prefix.size() + removed.size());
+    REQUIRE(last.compare(last.size() - removed.size(), removed.size(), removed) == 0);
+    const std::string folder = last.substr(prefix.size(), last.size() - prefix.size() - removed.size());
     CHECK_FALSE(std::filesystem::exists(std::filesystem::u8path(folder)));
 }
 
