@@ -72,3 +72,24 @@ bool AwaitEvents(const StandInService& service, const std::string& id, const std
         },
         20s);
 }
+
+std::set<std::string> OffersWithLostEvents(const std::vector<std::string>& log, const std::string& id)
+{
+    const std::string prefix = "Telemetry event " + id + " of offer ";
+    std::set<std::string> offers;
+    for (const std::string& message : log) {
+        if (message.rfind(prefix, 0) == 0) {
+            offers.insert(message.substr(prefix.size(), message.find(' ', prefix.size()) - prefix.size()));
+        }
+    }
+    return offers;
+}
+
+std::map<std::string, std::string> WithoutLost(std::map<std::string, std::string> expected,
+                                               const std::set<std::string>& lost)
+{
+    for (const std::string& offer : lost) {
+        expected.erase(offer);
+    }
+    return expected;
+}

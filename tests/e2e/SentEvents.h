@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 // The telemetry the service received, read the way the flows check it.
 class SentEvents {
@@ -31,3 +32,11 @@ private:
 
 // Polls the service until the packages with this event id include every one expected; false after 20 s.
 bool AwaitEvents(const StandInService& service, const std::string& id, const std::set<std::string>& packages);
+
+// The offers whose event of this id the setup's log reports lost or not delivered. A send that fails
+// in transport is given up at once, so a burst of sends can lose one; the log then says so.
+std::set<std::string> OffersWithLostEvents(const std::vector<std::string>& log, const std::string& id);
+
+// The expected texts without the offers whose events were lost.
+std::map<std::string, std::string> WithoutLost(std::map<std::string, std::string> expected,
+                                               const std::set<std::string>& lost);
