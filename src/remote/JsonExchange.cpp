@@ -68,6 +68,14 @@ void ReadBody(HINTERNET request, std::string& response)
     }
 }
 
+// The step and WinHTTP's error are kept in the log: callers only learn that there was no exchange.
+[[noreturn]] void FailExchange(const CString& url, const char* step)
+{
+    const DWORD error = GetLastError();
+    LogEntry() << "JSON exchange with " << SetupLog::AddressOf(url) << ": " << step << " failed, error " << error;
+    throw TesseraException();
+}
+
 }  // namespace
 
 bool JsonExchange::Post(const CString& url, const std::string& body, const HttpHeaders& headers,
@@ -86,13 +94,13 @@ bool JsonExchange::Post(const CString& url, const std::string& body, const HttpH
 
     UniqueWinHttpHandle connection(WinHttpConnect(session.Get(), target.host.c_str(), target.port, 0));
     if (!connection) {
-        throw TesseraException();
+        FailExchange(url, "connecting");
     }
     UniqueWinHttpHandle request(WinHttpOpenRequest(connection.Get(), L"POST", target.path.c_str(), nullptr,
                                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                    WINHTTP_FLAG_SECURE));
     if (!request) {
-        throw TesseraException();
+        FailExchange(url, "opening the request");
     }
 
     for (const auto& [name, value] : headers) {
@@ -103,12 +111,12 @@ bool JsonExchange::Post(const CString& url, const std::string& body, const HttpH
 
     // The body is text: it ends at its first zero byte, as its length does.
     const DWORD length = static_cast<DWORD>(strnlen(body.c_str(), body.size()));
-    const bool exchanged =
-        WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, const_cast<char*>(body.c_str()), length,
-                           length, 0) &&
-        WinHttpReceiveResponse(request.Get(), nullptr);
-    if (!exchanged) {
-        throw TesseraException();
+    if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, const_cast<char*>(body.c_str()), length,
+                            length, 0)) {
+        FailExchange(url, "sending");
+    }
+    if (!WinHttpReceiveResponse(request.Get(), nullptr)) {
+        FailExchange(url, "receiving the response");
     }
 
     DWORD statusSize = sizeof(status);

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "LoopbackPort.h"
+#include "SetupLogForTests.h"
 #include "StandInService.h"
 #include "remote/ApiManager.h"
 #include "remote/TesseraException.h"
@@ -67,11 +68,13 @@ TEST_CASE("PostJson throws TesseraException when no exchange takes place")
     auto api = ApiManager::Instance();
     std::string response;
     DWORD status = 0;
-    SUBCASE("nothing listens on the port")
+    SUBCASE("nothing listens on the port: the log keeps the step and WinHTTP's error")
     {
+        ScopedSetupLog log;
         CString url;
         url.Format(L"https://localhost:%u/zbd", static_cast<unsigned>(UnusedLoopbackPort()));
         CHECK_THROWS_AS(api->PostJson(url, "{}", {}, response, status), TesseraException);
+        CHECK(log.Contains(": sending failed, error 12029"));
     }
     SUBCASE("the URL cannot be split")
     {
