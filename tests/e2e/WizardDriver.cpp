@@ -120,14 +120,22 @@ void WizardDriver::WatchResponses()
 bool WizardDriver::WaitForPage(const std::string& name, std::chrono::seconds limit)
 {
     std::vector<std::string> pages;
+    std::optional<DWORD> ended;
+    // A setup that has ended shows no more pages, so the wait ends with it.
     const bool arrived = WaitUntil(
         [&] {
+            ended = m_setup.WaitForExit(0ms);
             pages = PagesShown(LogMessages());
-            return pages.size() > m_pagesSeen;
+            return pages.size() > m_pagesSeen || ended;
         },
-        limit);
+        limit) && pages.size() > m_pagesSeen;
     if (!arrived) {
         m_lastPage = pages.empty() ? std::string() : pages.back();
+        if (ended) {
+            char code[64];
+            std::snprintf(code, sizeof(code), " (the setup ended with exit code 0x%08lX)", *ended);
+            m_lastPage += code;
+        }
         return false;
     }
     m_lastPage = pages[m_pagesSeen++];

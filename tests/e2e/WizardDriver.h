@@ -30,7 +30,8 @@ public:
     DWORD ProcessId() const { return m_setup.Id(); }
 
     // Waits until the wizard shows its next page and checks that it is the one named ("ProductPage",
-    // "ErrorPage"); false when another page came or none within the limit (LastPage says which).
+    // "ErrorPage"); false when another page came, or none within the limit or before the setup ended
+    // (LastPage says which, and the setup's exit code when it ended).
     bool WaitForPage(const std::string& name, std::chrono::seconds limit = std::chrono::seconds(60));
     const std::string& LastPage() const { return m_lastPage; }
     // Waits for a visible button with this id on the shown page and clicks it.
