@@ -122,14 +122,14 @@ bool WizardDriver::WaitForPage(const std::string& name, std::chrono::seconds lim
     std::vector<std::string> pages;
     std::optional<DWORD> ended;
     // A setup that has ended shows no more pages, so the wait ends with it.
-    const bool arrived = WaitUntil(
+    WaitUntil(
         [&] {
             ended = m_setup.WaitForExit(0ms);
             pages = PagesShown(LogMessages());
             return pages.size() > m_pagesSeen || ended;
         },
-        limit) && pages.size() > m_pagesSeen;
-    if (!arrived) {
+        limit);
+    if (pages.size() <= m_pagesSeen) {
         m_lastPage = pages.empty() ? std::string() : pages.back();
         if (ended) {
             char code[64];

@@ -80,6 +80,16 @@ const char* DownloadPage()
     return IsIsvBuild() ? "DownloadPageISV" : "DownloadPageDLM";
 }
 
+// A run that meets one offer only: it is answered with the button, and the downloads begin.
+void AnswerOnlyOffer(WizardDriver& wizard, const wchar_t* offer, int button)
+{
+    PassIntroduction(wizard);
+    ExpectOffer(wizard, offer);
+    REQUIRE(wizard.Click(button));
+    PassHeritageOptions(wizard);
+    ExpectPage(wizard, DownloadPage());
+}
+
 const char* FinishPage()
 {
     return IsIsvBuild() ? "FinishPageISV" : "FinishPageDLM";
@@ -203,11 +213,7 @@ TEST_CASE("A declined \"pn\" offer passes over the rest and is kept away on the 
     std::set<std::string> lost;
     {
         WizardDriver wizard("decline");
-        PassIntroduction(wizard);
-        ExpectOffer(wizard, L"Quillmark");
-        REQUIRE(wizard.Click(kDecline));
-        PassHeritageOptions(wizard);
-        ExpectPage(wizard, DownloadPage());
+        AnswerOnlyOffer(wizard, L"Quillmark", kDecline);
         if (IsIsvBuild()) {
             // The product's installer exits with 1603: the run ends on the error page.
             ExpectPage(wizard, "ErrorPage", 180s);
@@ -254,11 +260,7 @@ TEST_CASE("A declined \"pn\" offer passes over the rest and is kept away on the 
     service.LoadScenario(nlohmann::json{
         {"extends", "choices"}, {"faults", {{"/endpoint/bramweb/os/riserollout/track/beta", slowProduct}}}});
     WizardDriver wizard("skip-all-quit");
-    PassIntroduction(wizard);
-    ExpectOffer(wizard, L"Lanternly");
-    REQUIRE(wizard.Click(kSkipAll));
-    PassHeritageOptions(wizard);
-    ExpectPage(wizard, DownloadPage());
+    AnswerOnlyOffer(wizard, L"Lanternly", kSkipAll);
     Sleep(1000);
     CHECK(ToUtf8(wizard.Quit()) == "Are you sure you want to exit the installer?");
     REQUIRE(wizard.WaitForExit(60s).has_value());
