@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "OfferElements.h"
+#include "SetupLogForTests.h"
 #include "StandInService.h"
 #include "WindowTestHelpers.h"
 #include "eligibility/EligibilityChecker.h"
@@ -137,6 +138,8 @@ TEST_CASE("Refusals reach the service with their reasons, only while fewer offer
 {
     StandInService service;
     service.LoadScenario("empty");
+    // A refusal that does not arrive is explained by the log: a lost send names its step and error.
+    ScopedSetupLog log;
     auto configuration = ConfigurationManager::Instance();
     const CString savedUrl = configuration->m_telemetryUrl;
     configuration->m_telemetryUrl = CString(service.BaseUrl() + L"/zbd");
@@ -161,7 +164,13 @@ TEST_CASE("Refusals reach the service with their reasons, only while fewer offer
         }
         return reasons.size() >= 3;
     };
-    REQUIRE(PumpMessagesUntil(collect, 15s));
+    const bool arrived = PumpMessagesUntil(collect, 15s);
+    std::string logged;
+    for (const std::string& message : log.Messages()) {
+        logged += message + "\n";
+    }
+    INFO("setup log:\n" << logged);
+    REQUIRE(arrived);
     PumpMessagesFor(1s);
     collect();
     configuration->m_telemetryUrl = savedUrl;
