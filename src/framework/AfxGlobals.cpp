@@ -1,5 +1,7 @@
 #include "framework/AfxGlobals.h"
 
+#include "framework/SystemLibraries.h"
+
 #include <atomic>
 #include <string>
 
@@ -38,13 +40,13 @@ CString AfxGetAppName()
 BOOL AfxInitRichEdit()
 {
     // Stays loaded for the life of the process, as the controls may be created at any time.
-    static const HMODULE richEdit = LoadLibraryW(L"RICHED32.DLL");
+    static const HMODULE richEdit = SystemLibraries::Load(L"riched32.dll");
     return richEdit != nullptr;
 }
 
 BOOL AfxInitRichEdit2()
 {
-    static const HMODULE richEdit = LoadLibraryW(L"RICHED20.DLL");
+    static const HMODULE richEdit = SystemLibraries::Load(L"riched20.dll");
     return richEdit != nullptr;
 }
 

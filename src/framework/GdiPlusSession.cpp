@@ -2,6 +2,7 @@
 
 #include "framework/GdiPlus.h"
 #include "framework/SetupLog.h"
+#include "framework/SystemLibraries.h"
 
 #include <atomic>
 
@@ -13,6 +14,9 @@ std::atomic<int> g_runningSessions{0};
 
 GdiPlusSession::GdiPlusSession(UINT32 version)
 {
+    // GDI+ may decode through the imaging component, which COM looks up by its bare name; loaded from
+    // System32 first, that lookup finds it loaded, and its own libraries come from System32 as well.
+    SystemLibraries::Load(L"windowscodecs.dll");
     Gdiplus::GdiplusStartupInput input;
     input.GdiplusVersion = version;
     ULONG_PTR token = 0;

@@ -1,8 +1,21 @@
 #include "framework/AfxGlobals.h"
 #include "framework/CWinApp.h"
+#include "framework/SystemLibraries.h"
+
+namespace {
+
+// Windows Installer's "fatal error": the exit code of a setup that would not run.
+constexpr int kRefusedToRun = 1603;
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // Before anything that could load a library, a window and a message box included.
+    SystemLibraries::HardenProcess();
+    if (SystemLibraries::RedirectedByDotLocal()) {
+        return kRefusedToRun;
+    }
     CWinApp* application = AfxGetApp();
     if (!application) {
         return 1;

@@ -2,9 +2,11 @@
 
 #include "BuildVariant.h"
 #include "RunLocale.h"
+#include "PlantedSetup.h"
 #include "ProcessDriver.h"
 #include "WineEnvironment.h"
 
+#include <filesystem>
 #include <string>
 
 using namespace std::chrono_literals;
@@ -78,4 +80,17 @@ TEST_CASE("The real setup opens its main window and refuses a second start" * do
         CloseWizard(third, thirdWindow);
         CHECK(third.WaitForExit(30s).has_value());
     }
+}
+
+TEST_CASE("A setup with a \".local\" redirection beside it refuses to start" *
+          doctest::skip(InSpanishRun()))
+{
+    const PlantedSetup planted;
+    std::filesystem::create_directory(planted.Executable() + L".local");
+    ProcessDriver setup(planted.Executable(), planted.Environment());
+    REQUIRE(setup.Started());
+    const auto exitCode = setup.WaitForExit(60s);
+    REQUIRE(exitCode.has_value());
+    CHECK(*exitCode == 1603u);
+    CHECK(planted.Loaded() == std::vector<std::string>{});
 }

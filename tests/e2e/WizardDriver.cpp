@@ -62,8 +62,10 @@ const std::wstring& MainWindowTitle()
     return title;
 }
 
-WizardDriver::WizardDriver(std::string flow, const std::map<std::wstring, std::wstring>& environment)
-    : m_flow(std::move(flow)), m_setup(WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE), environment)
+WizardDriver::WizardDriver(std::string flow, const std::map<std::wstring, std::wstring>& environment,
+                           const std::wstring& executable)
+    : m_flow(std::move(flow)),
+      m_setup(executable.empty() ? WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE) : executable, environment)
 {
     m_main = m_setup.WaitForWindow([](HWND window) { return WindowTextOf(window) == MainWindowTitle(); }, 30s);
     if (m_main) {

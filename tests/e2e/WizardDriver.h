@@ -19,8 +19,10 @@
 // went without answering.
 class WizardDriver {
 public:
-    // flow names the screenshots; environment is passed on to the setup (LC_ALL for its user locale).
-    explicit WizardDriver(std::string flow, const std::map<std::wstring, std::wstring>& environment = {});
+    // flow names the screenshots; environment is passed on to the setup (LC_ALL for its user locale);
+    // executable is the setup to start, the build's own when empty.
+    explicit WizardDriver(std::string flow, const std::map<std::wstring, std::wstring>& environment = {},
+                          const std::wstring& executable = {});
     ~WizardDriver();
     WizardDriver(const WizardDriver&) = delete;
     WizardDriver& operator=(const WizardDriver&) = delete;

@@ -3,6 +3,7 @@
 
 #include "BuildVariant.h"
 #include "FixtureRuns.h"
+#include "PlantedSetup.h"
 #include "RunLocale.h"
 #include "SentEvents.h"
 #include "SetupRunFiles.h"
@@ -144,7 +145,9 @@ TEST_CASE("Every offer accepted: everything installed, reported and launched" * 
     std::error_code ignored;
     std::filesystem::remove_all(RoamingProductFolder(), ignored);
 
-    WizardDriver wizard("accept-all");
+    // Started from a folder where libraries named like the system's wait to be loaded in their place.
+    const PlantedSetup planted;
+    WizardDriver wizard("accept-all", planted.Environment(), planted.Executable());
     PassIntroduction(wizard);
     for (const wchar_t* offer : {L"Notarra", L"Harbourwall VPN", L"Playmoor"}) {
         CAPTURE(std::string(offer, offer + wcslen(offer)));
@@ -163,6 +166,8 @@ TEST_CASE("Every offer accepted: everything installed, reported and launched" * 
     ExpectResponsive(wizard);
     ExpectTemporaryFolderRemoved(wizard);
     CHECK(InOrder(wizard.LogMessages(), {"Configuration complete: 3 offer(s) handed to the wizard", "Tessera ended"}));
+    // None of the libraries beside the setup was loaded, by it or by what it ran.
+    CHECK(planted.Loaded() == std::vector<std::string>{});
 
     // The three offers a Wine machine refuses, each with its reason, and the four packages delivered.
     CHECK(AwaitEvents(service, "3", {"Bramble Web", "nt-2291", "hw-0774", "pm-1468"}));

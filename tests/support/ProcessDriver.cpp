@@ -82,8 +82,12 @@ ProcessDriver::ProcessDriver(const std::wstring& executable, const std::map<std:
     if (!environment.empty()) {
         block = EnvironmentBlock(environment);
     }
+    // In the program's own folder, as Explorer starts what is double-clicked.
+    const std::size_t separator = executable.find_last_of(L"\\/");
+    const std::wstring folder = separator == std::wstring::npos ? std::wstring() : executable.substr(0, separator);
     if (CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                       block.empty() ? nullptr : block.data(), nullptr, &startup, &info)) {
+                       block.empty() ? nullptr : block.data(), folder.empty() ? nullptr : folder.c_str(), &startup,
+                       &info)) {
         m_process.Reset(info.hProcess);
         CloseHandle(info.hThread);
         m_id = info.dwProcessId;
