@@ -11,7 +11,8 @@
 
 namespace {
 
-CString LogFilePath()
+// "Tessera_<yyyyMMdd_HHmmss>_<process id>.log" in the temporary folder; a second try adds "_2", and so on.
+CString LogFilePath(int attempt)
 {
     wchar_t folder[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
@@ -21,9 +22,31 @@ CString LogFilePath()
     SYSTEMTIME now{};
     GetLocalTime(&now);
     CString name;
-    name.Format(L"Tessera_%04u%02u%02u_%02u%02u%02u_%lu.log", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+    name.Format(L"Tessera_%04u%02u%02u_%02u%02u%02u_%lu", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
                 now.wSecond, GetCurrentProcessId());
-    return CString(folder) + name;
+    if (attempt > 1) {
+        name.AppendFormat(L"_%d", attempt);
+    }
+    return CString(folder) + name + L".log";
+}
+
+// A name taken already (by a file another program put there first) is passed over for the next.
+bool OpenLog()
+{
+    constexpr int kAttempts = 5;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        const CString path = LogFilePath(attempt);
+        if (path.IsEmpty()) {
+            return false;
+        }
+        if (SetupLog::Open(path)) {
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+    return false;
 }
 
 const char* OnOff(bool value)
@@ -35,8 +58,7 @@ const char* OnOff(bool value)
 
 RunLog::RunLog()
 {
-    const CString path = LogFilePath();
-    if (path.IsEmpty() || !SetupLog::Open(path)) {
+    if (!OpenLog()) {
         return;
     }
     const auto configuration = ConfigurationManager::Instance();

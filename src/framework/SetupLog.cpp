@@ -38,11 +38,20 @@ std::string LinePrefix()
 bool SetupLog::Open(const CString& path)
 {
     LogFile& log = TheLog();
-    std::lock_guard lock(log.mutex);
-    log.file.Reset(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
-    log.path = log.file ? path : CString();
-    return log.file.IsValid();
+    DWORD error = ERROR_SUCCESS;
+    bool opened = false;
+    {
+        std::lock_guard lock(log.mutex);
+        // Always a new file: an existing one (or a link put there in its place) is never written through.
+        log.file.Reset(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        error = GetLastError();
+        opened = log.file.IsValid();
+        log.path = opened ? path : CString();
+    }
+    // The caller may ask why it failed (a name taken).
+    SetLastError(error);
+    return opened;
 }
 
 void SetupLog::Close()

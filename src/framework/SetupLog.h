@@ -13,8 +13,8 @@
 // to it ever sees a failure.
 class SetupLog {
 public:
-    // Starts the log at path (created or truncated). False when the file cannot be created; the
-    // log is then off and later entries are dropped.
+    // Starts the log in a new file at path. False when the file cannot be created, or the name is
+    // taken; the log is then off and later entries are dropped.
     static bool Open(const CString& path);
     // Ends the log; later entries are dropped.
     static void Close();

@@ -1,9 +1,10 @@
 #include "profile/MachineFacts.h"
 
+#include "framework/PrivateFolder.h"
 #include "framework/UniqueHandle.h"
 
+#include <cstring>
 #include <ctime>
-#include <vector>
 
 namespace MachineFacts {
 
@@ -84,15 +85,12 @@ std::string CurrentTimeMillis()
 
 CString CreateUniqueTempFolder()
 {
-    wchar_t tempPath[MAX_PATH] = {};
-    wchar_t name[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, tempPath);
-    if (GetTempFileNameW(tempPath, L"ISV", 0, name) == 0) {
+    wchar_t tempPath[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, tempPath);
+    if (length == 0 || length > MAX_PATH) {
         return {};
     }
-    DeleteFileW(name);
-    CreateDirectoryW(name, nullptr);
-    return CString(name);
+    return PrivateFolder::Create(tempPath, L"ISV");
 }
 
 CString FileVersion(HMODULE module)
@@ -100,16 +98,22 @@ CString FileVersion(HMODULE module)
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), RT_VERSION);
     const DWORD size = resource ? SizeofResource(module, resource) : 0;
     HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || size == 0) {
+    const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+    if (!data || size < sizeof(VS_FIXEDFILEINFO)) {
         return {};
     }
-    // VerQueryValueW may write into the block, so it works on a copy.
-    std::vector<BYTE> block(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT infoSize = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) || !info ||
-        infoSize < sizeof(VS_FIXEDFILEINFO)) {
+    // The fixed part of the block is the one structure in it that starts with its signature, on a
+    // 32-bit boundary. Finding it here spares the version library, which only this needed.
+    const VS_FIXEDFILEINFO* info = nullptr;
+    for (DWORD offset = 0; offset + sizeof(VS_FIXEDFILEINFO) <= size; offset += 4) {
+        DWORD signature = 0;
+        std::memcpy(&signature, data + offset, sizeof(signature));
+        if (signature == VS_FFI_SIGNATURE) {
+            info = reinterpret_cast<const VS_FIXEDFILEINFO*>(data + offset);
+            break;
+        }
+    }
+    if (!info) {
         return {};
     }
     CString version;

@@ -32,8 +32,8 @@ std::string LocalDateInDays(int days);
 // Milliseconds since 1970-01-01 00:00 UTC, in decimal.
 std::string CurrentTimeMillis();
 
-// Makes a new, empty, uniquely named folder in the user's temporary directory and returns its path.
-// Nothing is checked here: the caller keeps the path only if it is a directory.
+// Makes a new, empty folder "ISV" + random characters in the user's temporary directory that only
+// administrators may change (PrivateFolder) and returns its path; empty when none could be made.
 CString CreateUniqueTempFolder();
 
 // The fixed file version of a module's version resource as "a.b.c.d"; empty without one.

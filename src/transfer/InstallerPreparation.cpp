@@ -1,6 +1,7 @@
 #include "transfer/InstallerPreparation.h"
 
 #include "framework/ComPtr.h"
+#include "framework/PrivateFolder.h"
 #include "framework/ScopedComInitializer.h"
 #include "framework/SetupLog.h"
 #include "framework/UniqueHandle.h"
@@ -74,21 +75,12 @@ int DetectArchiveType(const CString& path)
 
 CString MakeExtractionFolder(const CString& archivePath, const CString& base)
 {
-    CString name;
-    const int separator = archivePath.ReverseFind(L'\\');
-    if (separator >= 0) {
-        name = archivePath.Mid(separator + 1);
-        // Only the file name's own extension goes; dots in the folders above do not count.
-        if (const int dot = name.ReverseFind(L'.'); dot >= 0) {
-            name = name.Left(dot);
-        }
-        name = L"\\" + name;
+    CString name = archivePath.Mid(archivePath.ReverseFind(L'\\') + 1);
+    // Only the file name's own extension goes; dots in the folders above do not count.
+    if (const int dot = name.ReverseFind(L'.'); dot >= 0) {
+        name = name.Left(dot);
     }
-    const CString folder = base + name;
-    if (CreateDirectoryW(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
-        return folder;
-    }
-    return base;
+    return PrivateFolder::Create(base, name + L"-");
 }
 
 bool UnzipWithShell(const CString& archive, const CString& folder)
@@ -161,6 +153,10 @@ CString PrepareInstaller(const CString& path, int kind, const CString& base)
         return path;
     }
     const CString folder = MakeExtractionFolder(path, base);
+    if (folder.IsEmpty()) {
+        LogEntry() << "No folder could be made in " << base << " to unpack " << path << "; running the archive itself";
+        return path;
+    }
     if (!UnzipWithShell(path, folder)) {
         LogEntry() << "Could not unpack " << path << " to " << folder << "; running the archive itself";
         return path;

@@ -12,8 +12,9 @@ enum ArchiveType : int { ARCHIVE_NONE = 0, ARCHIVE_ZIP = 1, ARCHIVE_7Z = 2 };
 // empty or unreadable file.
 int DetectArchiveType(const CString& path);
 
-// base + "\" + the archive's file name without its extension (D:\t\setup.zip -> base\setup), created
-// if missing. base itself when the path has no folder part or the folder cannot be created.
+// A new private folder in base named after the archive without its extension and random characters
+// (D:\t\setup.zip -> base\setup-k2j9x0a7qd, see PrivateFolder); never one that exists already.
+// Empty when none could be made.
 CString MakeExtractionFolder(const CString& archivePath, const CString& base);
 
 // Copies everything in the ZIP archive into the folder through the shell's own ZIP support, silently

@@ -2,10 +2,13 @@
 
 #include "app/FolderCleanup.h"
 #include "framework/UniqueHandle.h"
+#include "WineEnvironment.h"
 #include "profile/MachineFacts.h"
 
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -134,4 +137,44 @@ TEST_CASE("Removing a folder tree")
         RemoveDirectoryW(root + L"\\sub");
         RemoveDirectoryW(root);
     }
+}
+
+TEST_CASE("A link in the folder is never followed: what it points to stays, inside or as the folder itself")
+{
+    PendingDeletionsRestorer restoreList;
+    const CString root = MachineFacts::CreateUniqueTempFolder();
+    const CString outside = MachineFacts::CreateUniqueTempFolder();
+    REQUIRE(PathIsDirectoryW(root));
+    REQUIRE(PathIsDirectoryW(outside));
+    WriteFile(outside + L"\\keep.txt");
+    CreateDirectoryW(outside + L"\\deeper", nullptr);
+    WriteFile(outside + L"\\deeper\\keep-too.txt");
+    const auto before = PendingDeletions();
+
+    SUBCASE("a link among the folder's entries")
+    {
+        WriteFile(root + L"\\setup.exe");
+        REQUIRE(WineEnvironment::MakeHostLink((root + L"\\link").Str(), outside.Str()));
+        DeleteFolderTree(root);
+        CHECK_FALSE(PathFileExistsW(root + L"\\setup.exe"));
+    }
+    SUBCASE("the folder itself swapped for a link")
+    {
+        REQUIRE(RemoveDirectoryW(root));
+        REQUIRE(WineEnvironment::MakeHostLink(root.Str(), outside.Str()));
+        DeleteFolderTree(root);
+    }
+    CHECK(PathFileExistsW(outside + L"\\keep.txt"));
+    CHECK(PathFileExistsW(outside + L"\\deeper\\keep-too.txt"));
+    // Nothing outside the folder is left for the next restart either.
+    for (const auto& entry : PendingDeletions()) {
+        CHECK((std::find(before.begin(), before.end(), entry) != before.end() ||
+               entry.find(outside.Str()) == std::wstring::npos));
+    }
+    // Wine cannot remove a link to a folder that is not empty; Windows removes the link itself.
+    WineEnvironment::RemoveHostLink((root + L"\\link").Str());
+    WineEnvironment::RemoveHostLink(root.Str());
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(root.Str()), ignored);
+    std::filesystem::remove_all(std::filesystem::path(outside.Str()), ignored);
 }

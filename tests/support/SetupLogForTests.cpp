@@ -27,7 +27,8 @@ ScopedSetupLog::ScopedSetupLog()
     wchar_t folder[MAX_PATH] = {};
     wchar_t file[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);
-    if (!GetTempFileNameW(folder, L"log", 0, file) || !SetupLog::Open(file)) {
+    // The setup's log is always a new file: the name is taken, and the file the call made goes again.
+    if (!GetTempFileNameW(folder, L"log", 0, file) || !DeleteFileW(file) || !SetupLog::Open(file)) {
         throw std::runtime_error("cannot start a setup log for the test");
     }
     m_path = file;

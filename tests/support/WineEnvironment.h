@@ -20,4 +20,10 @@ std::optional<std::string> RegistryFileValue(const std::string& file, const std:
 // An environment variable of the test process, empty when unset.
 std::string Variable(const char* name);
 
+// Makes link a symbolic link to the folder target on the host's file system (Wine 8 cannot make
+// junctions or links itself, but shows the host's links as reparse points). False when it failed.
+bool MakeHostLink(const std::wstring& link, const std::wstring& target);
+// Removes such a link (only the link) when there is one.
+void RemoveHostLink(const std::wstring& link);
+
 }  // namespace WineEnvironment
