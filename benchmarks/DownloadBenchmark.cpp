@@ -90,8 +90,8 @@ int wmain(int argc, wchar_t** argv)
     const PROCESS_MEMORY_COUNTERS before = Memory();
 
     const auto start = std::chrono::steady_clock::now();
-    auto task = std::async(std::launch::async, &DownloadManager::DownloadFile, manager.get(), CString(argv[1]),
-                           window, CString(L"setup-download.bin"), true);
+    const DownloadManager::Order order{CString(argv[1]), CString(L"setup-download.bin"), true, std::nullopt};
+    auto task = std::async(std::launch::async, [&manager, &order, window] { return manager->DownloadFile(order, window); });
     while (task.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         MSG message;
@@ -100,14 +100,14 @@ int wmain(int argc, wchar_t** argv)
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const auto [ok, text] = task.get();
+    const DownloadManager::Outcome outcome = task.get();
     const PROCESS_MEMORY_COUNTERS after = Memory();
-    if (!ok) {
-        std::fprintf(stderr, "download failed: %ls\n", static_cast<const wchar_t*>(text));
+    if (!outcome.result.first) {
+        std::fprintf(stderr, "download failed: %ls\n", static_cast<const wchar_t*>(outcome.result.second));
         return 1;
     }
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    GetFileAttributesExW(manager->m_lastDownloadPath, GetFileExInfoStandard, &attributes);
+    GetFileAttributesExW(outcome.file->Path(), GetFileExInfoStandard, &attributes);
     const unsigned long long size =
         (static_cast<unsigned long long>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
     // One line of key=value pairs for the script.

@@ -10,6 +10,7 @@ from . import control
 from .bodies import BytesBody
 from .delivery import Response, deliver, text_response
 from .documents import REJECTED_VERDICTS, check_request_document, check_telemetry
+from .scenario import BASE_PLACEHOLDER
 from .state import RedirectChain
 
 CHAIN_PATH = re.compile(r"/_r/(\d+)/(\d+)")
@@ -112,6 +113,10 @@ class StandInHandler(BaseHTTPRequestHandler):
             chain = RedirectChain(self.path, step, step.get("status", 302))
             chain_id = state.start_chain(chain)
             return self._redirect(chain, chain_id, step["redirect"] - 1)
+        if "location" in step:
+            location = step["location"].replace(BASE_PLACEHOLDER, self.base_url())
+            response = Response(step.get("status", 302), headers=[("Location", location)])
+            return response.status, deliver(self, response, {})
         if "status" in step:
             payload = step.get("body", "")
             if not isinstance(payload, str):

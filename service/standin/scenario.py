@@ -10,7 +10,7 @@ BASE_PLACEHOLDER = "@BASE@"
 SCENARIO_KEYS = {"description", "extends", "config", "escape_spaces", "invalid_request", "files",
                  "faults"}
 BODY_SOURCE_KINDS = {"file", "generate", "text"}
-STEP_KEYS = {"status", "body", "content_type", "redirect", "no_content_length", "truncate",
+STEP_KEYS = {"status", "body", "content_type", "redirect", "location", "no_content_length", "truncate",
              "reset_after", "slow", "delay", "repeat"}
 
 
@@ -69,6 +69,10 @@ def _check_step(path, step):
     if "status" in step:
         _require(isinstance(step["status"], int) and 100 <= step["status"] <= 999,
                  f"faults[{path}].status must be a three-digit number")
+    _require("location" not in step or isinstance(step["location"], str),
+             f"faults[{path}].location must be a string")
+    _require(not ("location" in step and "redirect" in step),
+             f"faults[{path}]: location excludes redirect")
     for key in ("redirect", "truncate", "reset_after"):
         _require(key not in step or _is_count(step[key]), f"faults[{path}].{key} must be a count")
     _require("delay" not in step or _is_seconds(step["delay"]), f"faults[{path}].delay: seconds")

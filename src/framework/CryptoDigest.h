@@ -20,4 +20,8 @@ std::string Sha256Hex(std::string_view bytes);
 
 std::string Hex(DWORD providerType, ALG_ID algorithm, std::string_view bytes);
 
+// SHA-256 of a whole file, read from its start through the handle given (which needs read access;
+// its file position is left alone). Also throws "ReadFile failed".
+std::string Sha256HexOfFile(HANDLE file);
+
 }  // namespace CryptoDigest

@@ -88,7 +88,7 @@ void DownloadPageBase::StartNextDownload()
     const DownloadOrder target = OrderOf(*m_downloadQueue.front());
     LogEntry() << "Downloading " << m_downloadQueue.front()->LogName() << " from " << SetupLog::AddressOf(target.url);
     m_downloadFuture = std::async(std::launch::async, [target, window = m_hWnd] {
-        return DownloadManager::Instance()->DownloadFile(target.url, window, target.fileName, target.useTempFolder);
+        return DownloadManager::Instance()->DownloadFile(target, window);
     });
     SetTimer(TIMER_DOWNLOAD, kPollMilliseconds);
 }
@@ -129,9 +129,9 @@ void DownloadPageBase::OnDownloadTimer()
     KillTimer(TIMER_DOWNLOAD);
     const std::shared_ptr<Package> package = m_downloadQueue.front();
     m_downloadQueue.pop_front();
-    const auto [succeeded, text] = m_downloadFuture.get();
+    const DownloadManager::Outcome outcome = m_downloadFuture.get();
+    const auto& [succeeded, text] = outcome.result;
     const auto configuration = ConfigurationManager::Instance();
-    const CString path = DownloadManager::Instance()->m_lastDownloadPath;
 
     if (!succeeded) {
         LogEntry() << "Download of " << package->LogName() << " failed: " << text;
@@ -141,12 +141,12 @@ void DownloadPageBase::OnDownloadTimer()
         }
     } else {
         if (package->m_isMainProduct) {
-            configuration->m_downloadedFile = path;
+            configuration->m_downloadedFile = outcome.file->Path();
             if (ReportsProductOnDownload()) {
                 package->SendEvent(EventId::Installed, nullptr);
             }
         }
-        OnDownloaded(package, path);
+        OnDownloaded(package, outcome.file);
     }
     // After a quit the result above is still reported, but nothing further is downloaded or started.
     if (configuration->m_quitRequested) {
@@ -179,7 +179,8 @@ int DownloadPageBase::FailureEventId(const Package& package)
     return reportAsInstalled ? EventId::Installed : EventId::Failed;
 }
 
-void DownloadPageBase::StartWithoutWaiting(const CString& path, const CString& arguments)
+void DownloadPageBase::StartWithoutWaiting(const CString& path, const CString& arguments,
+                                           std::shared_ptr<HeldFile> file)
 {
-    m_startsWithoutWaiting.push_back(LaunchAsync(path, arguments, false));
+    m_startsWithoutWaiting.push_back(LaunchAsync(path, arguments, false, std::move(file)));
 }

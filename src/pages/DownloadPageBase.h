@@ -3,6 +3,7 @@
 #include "framework/CProgressCtrl.h"
 #include "pages/CStaticFromImage.h"
 #include "pages/IPage.h"
+#include "transfer/DownloadManager.h"
 
 #include <deque>
 #include <future>
@@ -29,21 +30,17 @@ public:
 protected:
     struct InstallItem {
         std::shared_ptr<Package> package;
-        CString path;
+        // The downloaded installer, held against changes until it has been started.
+        std::shared_ptr<HeldFile> file;
     };
-    // Where one package is downloaded to.
-    struct DownloadOrder {
-        CString url;
-        CString fileName;  // empty: the URL's last segment
-        bool useTempFolder = true;
-    };
+    using DownloadOrder = DownloadManager::Order;
 
     DownloadPageBase(std::shared_ptr<LanguageManager> languageManager, UINT templateId, CWnd* parent);
     void DoDataExchange(CDataExchange* exchange) override;
 
     virtual DownloadOrder OrderOf(const Package& package) const = 0;
     // A downloaded package: queue it for installation or not.
-    virtual void OnDownloaded(const std::shared_ptr<Package>& package, const CString& path) = 0;
+    virtual void OnDownloaded(const std::shared_ptr<Package>& package, const std::shared_ptr<HeldFile>& file) = 0;
     // The download queue is empty: install or finish.
     virtual void OnDownloadsDone() = 0;
     // Whether the product's event 3 goes out when its file is in. An event 3 is the package's last, so
@@ -63,12 +60,12 @@ protected:
     static int FailureEventId(const Package& package);
     // Starts an installer without waiting for it. Each start keeps its own future: replacing one that is
     // still running would make this thread wait until the process has been created.
-    void StartWithoutWaiting(const CString& path, const CString& arguments);
+    void StartWithoutWaiting(const CString& path, const CString& arguments, std::shared_ptr<HeldFile> file);
 
     CProgressCtrl m_progressBar;
     CStaticFromImage m_pageImage;
     bool m_marqueeMode = false;
-    std::future<std::pair<bool, CString>> m_downloadFuture;
+    std::future<DownloadManager::Outcome> m_downloadFuture;
     std::future<std::pair<DWORD, CString>> m_installFuture;
     std::vector<std::future<std::pair<DWORD, CString>>> m_startsWithoutWaiting;
     bool m_productFailed = false;

@@ -24,15 +24,18 @@ DownloadPageBase::DownloadOrder DownloadPageDlm::OrderOf(const Package& package)
 {
     const auto configuration = ConfigurationManager::Instance();
     if (package.m_isMainProduct) {
-        return {configuration->m_productUrl, configuration->m_productFileName, false};
+        return {configuration->m_productUrl, configuration->m_productFileName, false, configuration->m_productSha256};
     }
-    return {PrefixedUrl(AnsiToCString(package.m_downloadUrl)), CString(), true};
+    return {PrefixedUrl(AnsiToCString(package.m_downloadUrl)), CString(), true, package.m_sha256};
 }
 
-void DownloadPageDlm::OnDownloaded(const std::shared_ptr<Package>& package, const CString& path)
+void DownloadPageDlm::OnDownloaded(const std::shared_ptr<Package>& package, const std::shared_ptr<HeldFile>& file)
 {
-    if (!package->m_isMainProduct) {
-        m_installQueue.push_back({package, path});
+    if (package->m_isMainProduct) {
+        // Held until the finish page has opened it.
+        ConfigurationManager::Instance()->m_downloadedFileHold = file;
+    } else {
+        m_installQueue.push_back({package, file});
     }
 }
 
@@ -50,7 +53,7 @@ void DownloadPageDlm::StartNextInstall()
     const auto configuration = ConfigurationManager::Instance();
     while (!m_installQueue.empty()) {
         const InstallItem item = m_installQueue.front();
-        CString path = item.path;
+        CString path = item.file->Path();
         if (const int kind = DetectArchiveType(path); kind != 0) {
             path = PrepareInstaller(path, kind, configuration->m_tempFolder);
         }
@@ -58,9 +61,9 @@ void DownloadPageDlm::StartNextInstall()
         const CString arguments =
             product ? configuration->m_installArguments : AnsiToCString(item.package->m_installArgs);
         if (product) {
-            m_installFuture = LaunchAsync(path, arguments, true);
+            m_installFuture = LaunchAsync(path, arguments, true, item.file);
         } else {
-            StartWithoutWaiting(path, arguments);
+            StartWithoutWaiting(path, arguments, item.file);
         }
         item.package->SendEvent(EventId::Installed, nullptr);
         m_installQueue.pop_front();

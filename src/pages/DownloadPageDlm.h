@@ -13,7 +13,7 @@ public:
 
 protected:
     DownloadOrder OrderOf(const Package& package) const override;
-    void OnDownloaded(const std::shared_ptr<Package>& package, const CString& path) override;
+    void OnDownloaded(const std::shared_ptr<Package>& package, const std::shared_ptr<HeldFile>& file) override;
     void OnDownloadsDone() override;
 
 private:

@@ -21,7 +21,7 @@ DownloadPageIsv::DownloadPageIsv(std::shared_ptr<LanguageManager> languageManage
 DownloadPageBase::DownloadOrder DownloadPageIsv::OrderOf(const Package& package) const
 {
     if (!package.m_isMainProduct) {
-        return {PrefixedUrl(AnsiToCString(package.m_downloadUrl)), CString(), true};
+        return {PrefixedUrl(AnsiToCString(package.m_downloadUrl)), CString(), true, package.m_sha256};
     }
     const CString url = PrefixedUrl(ConfigurationManager::Instance()->m_productUrl);
     // The product's address may end in a bare segment (".../track/beta"). Saved under that name the
@@ -32,12 +32,12 @@ DownloadPageBase::DownloadOrder DownloadPageIsv::OrderOf(const Package& package)
     } else {
         name.Empty();
     }
-    return {url, name, true};
+    return {url, name, true, ConfigurationManager::Instance()->m_productSha256};
 }
 
-void DownloadPageIsv::OnDownloaded(const std::shared_ptr<Package>& package, const CString& path)
+void DownloadPageIsv::OnDownloaded(const std::shared_ptr<Package>& package, const std::shared_ptr<HeldFile>& file)
 {
-    m_installQueue.push_back({package, path});
+    m_installQueue.push_back({package, file});
 }
 
 void DownloadPageIsv::OnDownloadsDone()
@@ -55,7 +55,7 @@ void DownloadPageIsv::StartNextInstall()
     const auto configuration = ConfigurationManager::Instance();
     while (!m_installQueue.empty()) {
         const InstallItem item = m_installQueue.front();
-        CString path = item.path;
+        CString path = item.file->Path();
         if (const int kind = DetectArchiveType(path); kind != 0) {
             path = PrepareInstaller(path, kind, configuration->m_downloadFolder);
         }
@@ -65,12 +65,12 @@ void DownloadPageIsv::StartNextInstall()
             arguments = configuration->m_heritagePages ? BuildHeritageFlagString() : configuration->m_installArguments;
         }
         if (product) {
-            m_installFuture = LaunchAsync(path, arguments, true);
+            m_installFuture = LaunchAsync(path, arguments, true, item.file);
             m_productInstallerPath = path;
             SetTimer(TIMER_INSTALL, 100);
             return;
         }
-        StartWithoutWaiting(path, arguments);
+        StartWithoutWaiting(path, arguments, item.file);
         item.package->SendEvent(EventId::Installed, nullptr);
         m_installQueue.pop_front();
         if (m_installQueue.empty()) {

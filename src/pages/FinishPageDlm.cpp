@@ -25,10 +25,13 @@ void FinishPageDlm::InitLaunchControls()
 
 void FinishPageDlm::LaunchChosen()
 {
-    const CString path = ConfigurationManager::Instance()->m_downloadedFile;
+    const auto configuration = ConfigurationManager::Instance();
+    const CString path = configuration->m_downloadedFile;
     if (m_launchRadio.GetCheck() == BST_CHECKED) {
         OpenFile(path);
     } else if (m_openFolderRadio.GetCheck() == BST_CHECKED) {
         ShowInExplorer(path);
     }
+    // Held from the end of its download until now; from here on the file is the user's.
+    configuration->m_downloadedFileHold.reset();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "framework/CString.h"
+#include "framework/HeldFile.h"
 
 #include <windows.h>
 
 #include <array>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -60,6 +62,10 @@ public:
     CString m_launchArguments;
     CString m_productId;
     CString m_downloadedFile;
+    // The DLM product's downloaded file, held against changes until the finish page has opened it.
+    std::shared_ptr<HeldFile> m_downloadedFileHold;
+    // The SHA-256 the configuration gave for the product's installer ("i"."sha256"), as it gave it.
+    std::optional<std::string> m_productSha256;
     CString m_version;
     CString m_configUrl;
     CString m_telemetryUrl;

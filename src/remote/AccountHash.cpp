@@ -1,7 +1,7 @@
 #include "remote/AccountHash.h"
 
 #include "framework/TextConversion.h"
-#include "remote/CryptoDigest.h"
+#include "framework/CryptoDigest.h"
 
 #include <stdexcept>
 

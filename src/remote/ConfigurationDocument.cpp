@@ -81,6 +81,10 @@ Outcome Apply(const nlohmann::json& document, ConfigurationManager& configuratio
         outcome.incomplete = true;
         return outcome;
     }
+    // The installer's digest is read in both wizards; the ISV wizard takes nothing else from "i".
+    if (document.is_object() && document.contains("i") && document.at("i").is_object()) {
+        configuration.m_productSha256 = Sha256Of(document.at("i"));
+    }
     if (document.contains("f")) {
         const nlohmann::json& features = document.at("f");
         if (features.is_object() && features.contains("a")) {
@@ -92,6 +96,15 @@ Outcome Apply(const nlohmann::json& document, ConfigurationManager& configuratio
         outcome.readOffers = true;
     }
     return outcome;
+}
+
+std::optional<std::string> Sha256Of(const nlohmann::json& object)
+{
+    const auto found = object.find("sha256");
+    if (found == object.end()) {
+        return std::nullopt;
+    }
+    return found->is_string() ? found->get<std::string>() : std::string();
 }
 
 }  // namespace ConfigurationDocument

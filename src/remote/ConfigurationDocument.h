@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
 
 class ConfigurationManager;
@@ -30,5 +31,10 @@ nlohmann::json Parse(const std::string& body);
 // A missing required key or a wrongly typed value throws the JSON library's exception; what was stored
 // before it stays stored.
 Outcome Apply(const nlohmann::json& document, ConfigurationManager& configuration);
+
+// The "sha256" of an object ("i", or an offer's "ps"): nothing when the key is missing. A value of any
+// other type than a string comes back as an empty text, which matches no file: once a digest was asked
+// for, the file is never run unchecked.
+std::optional<std::string> Sha256Of(const nlohmann::json& object);
 
 }  // namespace ConfigurationDocument

@@ -6,6 +6,7 @@
 #include "transfer/WinHttpSettings.h"
 #include "transfer/WinHttpUrl.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -39,24 +40,31 @@ void AddHeader(HINTERNET request, const std::wstring& name, const std::wstring& 
     }
 }
 
-void ReadBody(HINTERNET request, std::string& response)
+// No answer of the operator's services comes near this; a larger one is refused, not read.
+constexpr std::size_t kMaxResponseBytes = 4 * 1024 * 1024;
+
+// False when the answer passed kMaxResponseBytes.
+bool ReadBody(HINTERNET request, std::string& response)
 {
     for (;;) {
         DWORD available = 0;
         if (!WinHttpQueryDataAvailable(request, &available)) {
             const DWORD error = GetLastError();
             LogEntry() << "Error " << error << " in WinHttpQueryDataAvailable.";
-            return;
+            return true;
         }
         if (available == 0) {
-            return;
+            return true;
+        }
+        if (available > kMaxResponseBytes - std::min(response.size(), kMaxResponseBytes)) {
+            return false;
         }
         std::vector<char> buffer;
         try {
             buffer.assign(static_cast<std::size_t>(available) + 1, '\0');
         } catch (const std::bad_alloc&) {
             LogEntry() << "Out of memory";
-            return;
+            return true;
         }
         DWORD read = 0;
         if (WinHttpReadData(request, buffer.data(), available, &read)) {
@@ -122,6 +130,11 @@ bool JsonExchange::Post(const CString& url, const std::string& body, const HttpH
     DWORD statusSize = sizeof(status);
     WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX);
-    ReadBody(request.Get(), response);
+    if (!ReadBody(request.Get(), response)) {
+        LogEntry() << "JSON exchange with " << SetupLog::AddressOf(url) << ": the answer is larger than "
+                   << kMaxResponseBytes << " bytes; it is not read";
+        response.clear();
+        throw TesseraException();
+    }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "profile/MachineFacts.h"
 #include "remote/AccountHash.h"
 #include "remote/AffiliateCode.h"
+#include "remote/ConfigurationDocument.h"
 #include "remote/Package.h"
 #include "transfer/EncodingUtilities.h"
 
@@ -247,6 +248,7 @@ void Read(const json& element, Package& package)
     package.m_imageName = package.ExpandParameters(ps.at("i").get<std::string>());
     package.m_displayName = package.ExpandParameters(ps.at("dn").get<std::string>());
     package.m_downloadUrl = package.ExpandParameters(ps.at("u").get<std::string>());
+    package.m_sha256 = ConfigurationDocument::Sha256Of(ps);
     ReadPnBlock(ps, package);
     ReadTextsAndNumbers(ps, package);
     ApplyPreset(ps, package);

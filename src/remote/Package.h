@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,6 +85,8 @@ public:
     // What the offer page shows and the download pages fetch and run.
     std::string m_imageName;
     std::string m_downloadUrl;
+    // "ps"."sha256": the installer's digest as configured; empty when none was asked for.
+    std::optional<std::string> m_sha256;
     PnSettings m_pn;
     std::string m_installArgs;
     std::string m_privacyUrl;

@@ -1,6 +1,6 @@
 #include "remote/RequestSignature.h"
 
-#include "remote/CryptoDigest.h"
+#include "framework/CryptoDigest.h"
 
 #include <stdexcept>
 

@@ -1,14 +1,19 @@
 #include "transfer/DownloadManager.h"
 
+#include "framework/CryptoDigest.h"
 #include "framework/MessageBoxSeam.h"
+#include "framework/PrivateFolder.h"
 #include "framework/SetupLog.h"
+#include "framework/WebAddress.h"
 #include "profile/ConfigurationManager.h"
 #include "transfer/DownloadOutputFile.h"
 #include "transfer/DownloadProgress.h"
+#include "transfer/DownloadTarget.h"
 #include "transfer/TransferError.h"
 #include "transfer/WinHttpTransfer.h"
 #include "transfer/WinInetTransfer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -21,23 +26,68 @@ namespace {
 constexpr std::uint32_t kFileReadBytes = 64 * 1024;
 constexpr std::uint32_t kFetchReadBytes = 16 * 1024;
 constexpr auto kFallbackPause = std::chrono::milliseconds(2000);
+// "setup.exe" up to "setup (99).exe" in the download folder; past that the last error is reported.
+constexpr int kNumberedNames = 99;
 
-void VerifySize(const CString& path, std::uint64_t contentLength, bool winInet)
+void VerifySize(const DownloadOutputFile& file, std::uint64_t contentLength)
 {
-    const auto measured = DownloadOutputFile::Measure(path);
-    if (!measured.size) {
-        if (winInet) {
-            TransferError::ThrowSystemError(L"Failed to open downloaded file", measured.error);
-        }
-        TransferError::Throw(L"Failed to open downloaded file.");
-    }
-    if (*measured.size != contentLength) {
+    const std::uint64_t size = file.Size();
+    if (size != contentLength) {
         TransferError::Throw(CString(L"Download was incomplete: content length: " + std::to_wstring(contentLength) +
-                                     L", downloaded: " + std::to_wstring(*measured.size)));
+                                     L", downloaded: " + std::to_wstring(size)));
     }
 }
 
+bool IsSha256Text(const std::string& text)
+{
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char ch) {
+               return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+           });
+}
+
+// Read through the handle the setup holds, so the bytes checked are the bytes that will run.
+bool MatchesSha256(const HeldFile& file, const std::string& expected)
+{
+    if (!IsSha256Text(expected)) {
+        return false;
+    }
+    try {
+        std::string lower = expected;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](char ch) { return static_cast<char>(ch >= 'A' && ch <= 'F' ? ch - 'A' + 'a' : ch); });
+        return CryptoDigest::Sha256HexOfFile(file.Handle()) == lower;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool IsNameTaken(DWORD error)
+{
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+CString FileNameOf(const CString& path)
+{
+    return path.Mid(path.ReverseFind(L'\\') + 1);
+}
+
 }  // namespace
+
+// The file one download writes, and the folder of its own it was made in (empty in the download folder).
+struct DownloadManager::Target {
+    std::unique_ptr<DownloadOutputFile> file;
+    CString ownFolder;
+    CString error;
+
+    // The download failed: nothing of it stays.
+    void Discard()
+    {
+        file.reset();
+        if (!ownFolder.IsEmpty()) {
+            RemoveDirectoryW(ownFolder);
+        }
+    }
+};
 
 std::shared_ptr<DownloadManager> DownloadManager::Instance()
 {
@@ -52,76 +102,122 @@ DownloadManager::~DownloadManager()
     m_cancelled = true;
 }
 
-DownloadManager::Result DownloadManager::DownloadFile(const CString& url, HWND window, const CString& fileName,
-                                                      bool useTempFolder)
+DownloadManager::Outcome DownloadManager::DownloadFile(const Order& order, HWND window)
 {
-    // A refused target is refused by both transports alike, so neither is started.
-    const DownloadTarget::Resolution target = ResolveTarget(url, fileName, useTempFolder);
-    if (target.path.IsEmpty()) {
-        return {false, target.error};
+    return Download(order, window, true);
+}
+
+DownloadManager::Outcome DownloadManager::DownloadFileWinInet(const Order& order, HWND window)
+{
+    return Download(order, window, false);
+}
+
+DownloadManager::Outcome DownloadManager::Download(const Order& order, HWND window, bool winHttpFirst)
+{
+    // Refused addresses and targets are refused by both transports alike, so neither is started.
+    if (!WebAddress::IsSecure(order.url)) {
+        return {{false, L"Insecure URL: " + order.url}, nullptr};
     }
-    Result result = AttemptWinHttp(url, window, target.path);
-    if (result.first) {
-        return result;
+    Target target = CreateTarget(order);
+    if (!target.file) {
+        return {{false, target.error}, nullptr};
     }
-    if (PauseUnlessCancelled()) {
-        const Result fallback = AttemptWinInet(url, window, target.path);
-        if (fallback.first) {
-            result.first = true;
-            return result;
+    Result result;
+    if (winHttpFirst) {
+        result = AttemptWinHttp(order.url, window, *target.file);
+        if (!result.first && PauseUnlessCancelled()) {
+            const Result fallback = AttemptWinInet(order.url, window, *target.file);
+            result.first = fallback.first;
+            if (!fallback.first) {
+                result.second += fallback.second;
+            }
         }
-        result.second += fallback.second;
+    } else {
+        result = AttemptWinInet(order.url, window, *target.file);
     }
-    DeleteFileW(target.path);
-    return result;
-}
-
-DownloadManager::Result DownloadManager::DownloadFileWinInet(const CString& url, HWND window,
-                                                             const CString& fileName, bool useTempFolder)
-{
-    const DownloadTarget::Resolution target = ResolveTarget(url, fileName, useTempFolder);
-    if (target.path.IsEmpty()) {
-        return {false, target.error};
-    }
-    const Result result = AttemptWinInet(url, window, target.path);
     if (!result.first) {
-        DeleteFileW(target.path);
+        target.Discard();
+        return {result, nullptr};
     }
-    return result;
+
+    std::shared_ptr<HeldFile> held;
+    try {
+        held = target.file->Hold();
+    } catch (const std::exception& failure) {
+        target.Discard();
+        return {{false, TransferError::TextOf(failure)}, nullptr};
+    }
+    if (order.sha256 && !MatchesSha256(*held, *order.sha256)) {
+        LogEntry() << "Download of " << SetupLog::AddressOf(order.url) << " to " << held->Path()
+                   << " does not match its SHA-256; the file is deleted";
+        held->Delete();
+        target.Discard();
+        return {{false, L"Checksum mismatch: " + FileNameOf(held->Path())}, nullptr};
+    }
+    return {result, held};
 }
 
-DownloadManager::Result DownloadManager::AttemptWinHttp(const CString& url, HWND window, const CString& path)
+DownloadManager::Target DownloadManager::CreateTarget(const Order& order)
+{
+    const auto configuration = ConfigurationManager::Instance();
+    const CString& folder = order.useTempFolder ? configuration->m_tempFolder : configuration->m_downloadFolder;
+    DownloadTarget::Resolution resolution = DownloadTarget::Resolve(folder, order.url, order.fileName);
+    if (resolution.folderMissing) {
+        AfxMessageBox(L"Invalid path", MB_OK);
+    }
+    if (resolution.path.IsEmpty()) {
+        return {nullptr, CString(), resolution.error};
+    }
+    if (order.useTempFolder) {
+        // A folder of its own per download: two packages whose files share a name never meet.
+        const CString own = PrivateFolder::Create(folder, L"");
+        resolution = DownloadTarget::Resolve(own, order.url, order.fileName);
+        if (resolution.path.IsEmpty()) {
+            RemoveDirectoryW(own);
+            return {nullptr, CString(), own.IsEmpty() ? CString(L"Invalid path") : resolution.error};
+        }
+        return {std::make_unique<DownloadOutputFile>(resolution.path), own, CString()};
+    }
+    std::unique_ptr<DownloadOutputFile> file;
+    for (int number = 1; number <= kNumberedNames; ++number) {
+        file = std::make_unique<DownloadOutputFile>(number == 1 ? resolution.path
+                                                                : DownloadTarget::Numbered(resolution.path, number));
+        if (file->IsOpen() || !IsNameTaken(file->OpenError())) {
+            break;
+        }
+    }
+    return {std::move(file), CString(), CString()};
+}
+
+DownloadManager::Result DownloadManager::AttemptWinHttp(const CString& url, HWND window, DownloadOutputFile& file)
 {
     const auto started = std::chrono::steady_clock::now();
     Result result;
     std::uint64_t bytes = 0;
     try {
-        // Claimed before the server is asked; a failed open is reported only once there is a body to write.
-        DownloadOutputFile file(path);
         WinHttpTransfer transfer(url, WinHttpTransfer::Client::FileDownload);
-        bytes = WriteBody(transfer, file, window, path, false);
+        bytes = WriteBody(transfer, file, window);
         result = {true, CString()};
     } catch (const std::exception& failure) {
         result = {false, L"[WINHTTP] " + TransferError::TextOf(failure)};
     }
-    LogAttempt("WinHTTP", url, path, bytes, started, result);
+    LogAttempt("WinHTTP", url, file.Path(), bytes, started, result);
     return result;
 }
 
-DownloadManager::Result DownloadManager::AttemptWinInet(const CString& url, HWND window, const CString& path)
+DownloadManager::Result DownloadManager::AttemptWinInet(const CString& url, HWND window, DownloadOutputFile& file)
 {
     const auto started = std::chrono::steady_clock::now();
     Result result;
     std::uint64_t bytes = 0;
     try {
-        DownloadOutputFile file(path);
         WinInetTransfer transfer(url);
-        bytes = WriteBody(transfer, file, window, path, true);
+        bytes = WriteBody(transfer, file, window);
         result = {true, CString()};
     } catch (const std::exception& failure) {
         result = {false, L" [WININET] " + TransferError::TextOf(failure)};
     }
-    LogAttempt("WinINet", url, path, bytes, started, result);
+    LogAttempt("WinINet", url, file.Path(), bytes, started, result);
     return result;
 }
 
@@ -143,12 +239,13 @@ void DownloadManager::LogAttempt(const char* transport, const CString& url, cons
 }
 
 template <class Transfer>
-std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window,
-                                         const CString& path, bool winInet)
+std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window)
 {
     const std::optional<std::uint64_t> contentLength = transfer.ContentLength();
     DownloadProgress progress(window, contentLength);
     file.EnsureOpen();
+    // A second attempt starts from an empty file.
+    file.Restart();
     std::vector<char> buffer(kFileReadBytes);
     std::uint64_t total = 0;
     for (;;) {
@@ -163,11 +260,9 @@ std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile&
         progress.Advance(read);
         total += read;
     }
-    file.Close();
     if (contentLength) {
-        VerifySize(path, *contentLength, winInet);
+        VerifySize(file, *contentLength);
     }
-    m_lastDownloadPath = path;
     progress.Complete();
     return total;
 }
@@ -188,6 +283,10 @@ std::unique_ptr<std::vector<char>> DownloadManager::FetchToMemory(const CString&
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             WinHttpTransfer transfer(url, WinHttpTransfer::Client::MemoryFetch);
+            const auto contentLength = transfer.ContentLength();
+            if (contentLength && *contentLength > kMaxFetchBytes) {
+                TransferError::Throw(L"Too large.");
+            }
             std::vector<char> buffer(kFetchReadBytes);
             for (;;) {
                 if (m_cancelled) {
@@ -197,10 +296,12 @@ std::unique_ptr<std::vector<char>> DownloadManager::FetchToMemory(const CString&
                 if (read == 0) {
                     break;
                 }
+                if (bytes->size() + read > kMaxFetchBytes) {
+                    TransferError::Throw(L"Too large.");
+                }
                 bytes->insert(bytes->end(), buffer.data(), buffer.data() + read);
             }
             // A body cut short would pass for a whole image; it counts as a failed attempt instead.
-            const auto contentLength = transfer.ContentLength();
             if (!contentLength || *contentLength == bytes->size()) {
                 return bytes;
             }
@@ -229,23 +330,6 @@ void DownloadManager::FetchToMemoryAsync(const CString& url, FetchCallback callb
             LogEntry() << "Fetch of " << SetupLog::AddressOf(url) << " ended with an unknown exception";
         }
     }).detach();
-}
-
-CString DownloadManager::ResolveTargetPath(const CString& url, const CString& fileName, bool useTempFolder)
-{
-    return ResolveTarget(url, fileName, useTempFolder).path;
-}
-
-DownloadTarget::Resolution DownloadManager::ResolveTarget(const CString& url, const CString& fileName,
-                                                          bool useTempFolder)
-{
-    const auto configuration = ConfigurationManager::Instance();
-    const CString& folder = useTempFolder ? configuration->m_tempFolder : configuration->m_downloadFolder;
-    DownloadTarget::Resolution target = DownloadTarget::Resolve(folder, url, fileName);
-    if (target.folderMissing) {
-        AfxMessageBox(L"Invalid path", MB_OK);
-    }
-    return target;
 }
 
 CString DownloadManager::FormatSystemMessage(DWORD error)

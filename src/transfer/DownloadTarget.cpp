@@ -89,4 +89,14 @@ Resolution Resolve(const CString& folder, const CString& url, const CString& fil
     return resolution;
 }
 
+CString Numbered(const CString& path, int number)
+{
+    const int separator = path.ReverseFind(L'\\');
+    const int dot = path.ReverseFind(L'.');
+    const int at = dot > separator ? dot : path.GetLength();
+    CString suffix;
+    suffix.Format(L" (%d)", number);
+    return path.Left(at) + suffix + path.Mid(at);
+}
+
 }  // namespace DownloadTarget

@@ -21,4 +21,7 @@ bool IsSafeFileName(const CString& name);
 // The name is the given one, or the URL's when none is given.
 Resolution Resolve(const CString& folder, const CString& url, const CString& fileName);
 
+// The path with " (number)" before the file name's extension: "D:\a\setup.exe", 2 -> "D:\a\setup (2).exe".
+CString Numbered(const CString& path, int number);
+
 }  // namespace DownloadTarget

@@ -1,25 +1,23 @@
 #include "transfer/ProcessLaunch.h"
 
+#include "framework/DesktopShell.h"
 #include "framework/SetupLog.h"
 #include "framework/UniqueHandle.h"
 #include "profile/ConfigurationManager.h"
 #include "transfer/TransferError.h"
 
-#include <shellapi.h>
-
+#include <algorithm>
 #include <string>
 
 namespace {
 
 constexpr DWORD NoExitCode = 4294967295u;
 
-// ShellExecuteW reports success with a value above 32; the value is kept in the log either way.
-void ShellOpen(const wchar_t* file, const wchar_t* parameters)
+CString WindowsFolderFile(const wchar_t* name)
 {
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", file, parameters, nullptr, SW_SHOWDEFAULT));
-    LogEntry() << "Shell open of " << file << " with \"" << parameters << "\": " << (result > 32 ? "done" : "failed")
-               << " (" << result << ")";
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? CString(folder) + L"\\" + name : CString(name);
 }
 
 }  // namespace
@@ -29,7 +27,7 @@ CString BuildCommandLine(const CString& path, const CString& arguments)
     return L"\"" + path + L"\" " + arguments;
 }
 
-std::pair<DWORD, CString> RunProcess(const CString& path, const CString& arguments, bool wait)
+std::pair<DWORD, CString> RunProcess(const CString& path, const CString& arguments, bool wait, HeldFile* held)
 {
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     const CString command = BuildCommandLine(path, arguments);
@@ -39,9 +37,17 @@ std::pair<DWORD, CString> RunProcess(const CString& path, const CString& argumen
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started)) {
-        const DWORD error = GetLastError();
+    // The program runs in its own folder, not the setup's current one (often Downloads), where its
+    // libraries would otherwise be looked for too.
+    const CString folder = path.Left(std::max(path.ReverseFind(L'\\'), 0));
+    const BOOL created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        folder.IsEmpty() ? nullptr : folder.operator const wchar_t*(), &startup, &started);
+    const DWORD error = GetLastError();
+    // The program has been started from the file held: nothing needs to be kept from changing it now.
+    if (held) {
+        held->Release();
+    }
+    if (!created) {
         const CString text = L"Error launching executable: " + TransferError::FormatSystemMessage(error);
         LogEntry() << "Could not start " << path << ": error " << error;
         return {NoExitCode, text};
@@ -68,27 +74,28 @@ std::pair<DWORD, CString> RunProcess(const CString& path, const CString& argumen
     return {exitCode, message};
 }
 
-std::future<std::pair<DWORD, CString>> LaunchAsync(CString path, CString arguments, bool wait)
+std::future<std::pair<DWORD, CString>> LaunchAsync(CString path, CString arguments, bool wait,
+                                                   std::shared_ptr<HeldFile> held)
 {
-    return std::async(std::launch::async, [path = std::move(path), arguments = std::move(arguments), wait] {
-        return RunProcess(path, arguments, wait);
+    return std::async(std::launch::async, [path = std::move(path), arguments = std::move(arguments), wait,
+                                           held = std::move(held)] {
+        return RunProcess(path, arguments, wait, held.get());
     });
 }
 
 void OpenFile(const CString& path)
 {
-    ShellOpen(path, nullptr);
+    DesktopShell::Open(path);
 }
 
 void ShowInExplorer(const CString& path)
 {
-    const CString parameters = L"/select,\"" + path + L"\"";
-    ShellOpen(L"explorer.exe", parameters);
+    DesktopShell::Open(WindowsFolderFile(L"explorer.exe"), L"/select,\"" + path + L"\"");
 }
 
 void LaunchInstalledProduct()
 {
     const auto configuration = ConfigurationManager::Instance();
     const CString file = configuration->ExpandPathVariables(configuration->m_installedExePath);
-    ShellOpen(file, configuration->m_launchArguments);
+    DesktopShell::Open(file, configuration->m_launchArguments);
 }

@@ -7,6 +7,12 @@
 
 namespace WinHttpSettings {
 
+namespace {
+
+constexpr DWORD kSecureProtocolTls13 = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+
+}  // namespace
+
 DWORD AccessType()
 {
     const bool windows7 = IsWindows7OrGreater() && !IsWindows8OrGreater();
@@ -15,11 +21,7 @@ DWORD AccessType()
 
 DWORD SecureProtocols()
 {
-    DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1;
-    if (IsWindows7SP1OrGreater()) {
-        protocols |= WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
-    }
-    return protocols;
+    return WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | kSecureProtocolTls13;
 }
 
 UniqueWinHttpHandle OpenSession(const wchar_t* userAgent, DWORD accessType, DWORD protocols)
@@ -29,7 +31,12 @@ UniqueWinHttpHandle OpenSession(const wchar_t* userAgent, DWORD accessType, DWOR
         TransferError::ThrowSystemError(L"Failed to open HTTP session", GetLastError());
     }
     if (!WinHttpSetOption(session.Get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols))) {
-        TransferError::ThrowSystemError(L"Failed to set secure protocols", GetLastError());
+        // A WinHTTP that does not know TLS 1.3 refuses the whole value: it gets TLS 1.2 alone.
+        DWORD older = protocols & ~kSecureProtocolTls13;
+        if (older == 0 || older == protocols ||
+            !WinHttpSetOption(session.Get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &older, sizeof(older))) {
+            TransferError::ThrowSystemError(L"Failed to set secure protocols", GetLastError());
+        }
     }
     return session;
 }

@@ -10,8 +10,8 @@ namespace WinHttpSettings {
 // The default proxy on Windows 7, the automatic proxy on every other version.
 DWORD AccessType();
 
-// TLS 1.0 alone where Windows offers nothing newer, TLS 1.0 to 1.2 from Windows 7 SP1 on.
-// SSL 3.0 is never offered: it is broken, and a server that needs it is not one to talk to.
+// TLS 1.2 and 1.3. Everything older is broken, and a server that needs it is not one to talk to; a
+// Windows without TLS 1.2 in WinHTTP gets no session at all.
 DWORD SecureProtocols();
 
 // A synchronous session that offers the secure protocols only. Every WinHTTP client opens its

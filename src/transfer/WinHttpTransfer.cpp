@@ -1,18 +1,14 @@
 #include "transfer/WinHttpTransfer.h"
 
 #include "framework/WinHttpHandle.h"
+#include "transfer/DownloadRules.h"
 #include "transfer/TransferError.h"
 #include "transfer/WinHttpSettings.h"
 #include "transfer/WinHttpUrl.h"
 
-#include <shlwapi.h>
-
 #include <vector>
 
 namespace {
-
-// Longer redirect targets are refused rather than read: no server of ours needs them.
-constexpr DWORD kMaxUrlLength = 8192;
 
 [[noreturn]] void ThrowLastError(const wchar_t* what)
 {
@@ -30,7 +26,7 @@ CString ReadLocation(HINTERNET request)
             TransferError::ThrowSystemError(L"Failed to read redirect location", error);
         }
     }
-    if (bytes / sizeof(wchar_t) > kMaxUrlLength) {
+    if (bytes / sizeof(wchar_t) > static_cast<DWORD>(DownloadRules::kMaxUrlLength)) {
         TransferError::Throw(L"Redirect location too long.");
     }
     std::vector<wchar_t> location(bytes / sizeof(wchar_t) + 1, L'\0');
@@ -39,17 +35,6 @@ CString ReadLocation(HINTERNET request)
         ThrowLastError(L"Failed to read redirect location");
     }
     return CString(location.data(), static_cast<int>(bytes / sizeof(wchar_t)));
-}
-
-// A Location may be relative to the URL that answered with it.
-CString ResolveLocation(const CString& base, const CString& location)
-{
-    std::vector<wchar_t> combined(kMaxUrlLength + 1, L'\0');
-    DWORD length = static_cast<DWORD>(combined.size());
-    if (FAILED(UrlCombineW(base, location, combined.data(), &length, 0))) {
-        TransferError::Throw(L"Invalid redirect location: " + location);
-    }
-    return CString(combined.data(), static_cast<int>(length));
 }
 
 DWORD QueryNumber(HINTERNET request, DWORD query, bool& found)
@@ -115,6 +100,10 @@ WinHttpTransfer::WinHttpTransfer(const CString& url, Client client)
     const DWORD accessType = file ? WinHttpSettings::AccessType() : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
     CString current = url;
     for (int redirects = 0;;) {
+        // What is run or opened comes over HTTPS only, every hop of the way.
+        if (file) {
+            DownloadRules::RequireSecure(current);
+        }
         auto hop = std::make_unique<Handles>();
         OpenHop(*hop, current, userAgent, accessType);
         bool found = false;
@@ -123,10 +112,10 @@ WinHttpTransfer::WinHttpTransfer(const CString& url, Client client)
             ThrowLastError(L"Failed to query HTTP status code");
         }
         if (status >= 300 && status <= 399) {
-            if (++redirects > kMaxRedirects) {
+            if (++redirects > DownloadRules::kMax) {
                 TransferError::Throw(L"Too many redirects.");
             }
-            current = ResolveLocation(current, ReadLocation(hop->request.Get()));
+            current = DownloadRules::Resolve(current, ReadLocation(hop->request.Get()));
             continue;
         }
         if (status < 200 || status > 299) {
@@ -143,12 +132,14 @@ WinHttpTransfer::~WinHttpTransfer() = default;
 
 std::optional<std::uint64_t> WinHttpTransfer::ContentLength() const
 {
-    bool found = false;
-    const DWORD length = QueryNumber(m_handles->request.Get(), WINHTTP_QUERY_CONTENT_LENGTH, found);
-    if (!found) {
+    // As text: the number form of the query is 32 bits wide.
+    wchar_t text[32] = {};
+    DWORD size = sizeof(text) - sizeof(wchar_t);
+    if (!WinHttpQueryHeaders(m_handles->request.Get(), WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, text,
+                             &size, WINHTTP_NO_HEADER_INDEX)) {
         return std::nullopt;
     }
-    return length;
+    return DownloadRules::ParseLength(std::wstring_view(text, size / sizeof(wchar_t)));
 }
 
 std::uint32_t WinHttpTransfer::Read(char* buffer, std::uint32_t capacity)

@@ -9,17 +9,16 @@
 #include <optional>
 
 // One GET over WinHTTP whose body is then read piece by piece. The redirects are followed here, not by
-// WinHTTP, so that their number is bounded; each hop gets a session of its own. The WinHTTP handles
-// stay inside the .cpp so that this header can meet the WinINet one in a translation unit.
+// WinHTTP (DownloadRules); each hop gets a session of its own. The WinHTTP handles stay inside the
+// .cpp so that this header can meet the WinINet one in a translation unit.
 class WinHttpTransfer {
 public:
-    static constexpr int kMaxRedirects = 5;
-
     // The file download and the memory fetch present themselves differently (user agent, proxy).
     enum class Client { FileDownload, MemoryFetch };
 
     // Sends the request and follows redirects until a final answer; throws on every failure, on a
-    // sixth redirect ("Too many redirects.") and on a final status outside 200 to 299.
+    // sixth redirect ("Too many redirects."), on a final status outside 200 to 299 and, for a file
+    // download, on any address that is not HTTPS ("Insecure URL: ...").
     WinHttpTransfer(const CString& url, Client client);
     ~WinHttpTransfer();
     WinHttpTransfer(const WinHttpTransfer&) = delete;

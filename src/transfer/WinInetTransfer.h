@@ -8,8 +8,9 @@
 #include <memory>
 #include <optional>
 
-// One GET over WinINet (which follows redirects by itself), the body then read piece by piece. Only an
-// answer of exactly 200 is accepted. Like WinHttpTransfer, it keeps its SDK header out of this one.
+// One GET over WinINet of a file that will be run or opened, the body then read piece by piece. Only
+// HTTPS is followed, every redirect included (DownloadRules), and only a final answer of exactly 200
+// is accepted. Like WinHttpTransfer, it keeps its SDK header out of this one.
 class WinInetTransfer {
 public:
     explicit WinInetTransfer(const CString& url);

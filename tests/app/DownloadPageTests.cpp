@@ -149,8 +149,11 @@ TEST_CASE_FIXTURE(DownloadFixture, "The ISV page installs the product, waits for
         CHECK(FixtureRuns("beta").size() == 1);
         // Reported once, when its installer has succeeded.
         CHECK(WaitForEventsOf(kProduct, 1) == Events{{"3", ""}});
+        // In a folder of its own inside the temporary folder.
         const CString installer = ConfigurationManager::Instance()->m_downloadedFile;
-        CHECK(installer == ConfigurationManager::Instance()->m_tempFolder + L"\\beta.exe");
+        const CString folder = installer.Left(installer.ReverseFind(L'\\'));
+        CHECK(installer.Mid(folder.GetLength()) == L"\\beta.exe");
+        CHECK(folder.Left(folder.ReverseFind(L'\\')) == ConfigurationManager::Instance()->m_tempFolder);
     }
     SUBCASE("a product installer exiting with 1603: the offers still start, then the error page")
     {

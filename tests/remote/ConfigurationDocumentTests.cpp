@@ -179,6 +179,17 @@ TEST_CASE("An ISV document leaves the product fields alone and reads f and o")
         CHECK(isv.manager.m_ch.IsEmpty());
         CHECK(isv.manager.m_country == "BR");
         CHECK_NOTHROW(ConfigurationDocument::Apply({{"i", 5}}, isv.manager));
+        CHECK_FALSE(isv.manager.m_productSha256.has_value());
+    }
+    SUBCASE("but for the installer's digest, kept as given; one of another type is empty and matches nothing")
+    {
+        ConfigurationDocument::Apply({{"i", {{"ct", "Other"}, {"sha256", "AB12"}}}}, isv.manager);
+        CHECK(isv.manager.m_productSha256 == std::optional<std::string>("AB12"));
+        CHECK(isv.manager.m_productTitle == buildTitle);
+        ConfigurationDocument::Apply({{"i", {{"sha256", 12}}}}, isv.manager);
+        CHECK(isv.manager.m_productSha256 == std::optional<std::string>(""));
+        ConfigurationDocument::Apply({{"i", json::object()}}, isv.manager);
+        CHECK_FALSE(isv.manager.m_productSha256.has_value());
     }
     SUBCASE("o without f fails with the library's out_of_range error for f")
     {

@@ -84,6 +84,9 @@ TEST_CASE_FIXTURE(RequestFixture, "A body laid out over lines parses like the co
     CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
     service.LoadScenario(json{{"config", {{"raw", "{\"l\": \"US\","}}}});
     CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), json::parse_error);
+    // More than 4 MiB is no configuration of ours: it is not read.
+    service.LoadScenario(json{{"config", {{"raw", "{\"l\":\"US\",\"pad\":\"" + std::string(5 << 20, 'x') + "\"}"}}}});
+    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
     configuration->m_configUrl = CString();
     CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
 }

@@ -103,6 +103,13 @@ TEST_CASE("Requirements come from their keys, and a preset wins over the keys it
                  seven->m_requireWin64));
 }
 
+TEST_CASE("An installer's digest is kept as configured; one of another type is empty and matches nothing")
+{
+    CHECK(MakeOffer({{"sha256", "0A1b"}})->m_sha256 == std::optional<std::string>("0A1b"));
+    CHECK(MakeOffer({{"sha256", 12}})->m_sha256 == std::optional<std::string>(""));
+    CHECK_FALSE(MakeOffer()->m_sha256.has_value());
+}
+
 TEST_CASE("Placeholders are filled from the parameters; unknown ones stay; none loops")
 {
     auto configuration = ConfigurationManager::Instance();

@@ -6,7 +6,7 @@
 #include "remote/AccountHash.h"
 #include "remote/AffiliateCode.h"
 #include "remote/ApiManager.h"
-#include "remote/CryptoDigest.h"
+#include "framework/CryptoDigest.h"
 #include "remote/OsVersionString.h"
 #include "remote/RequestSignature.h"
 

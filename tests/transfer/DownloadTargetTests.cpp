@@ -38,18 +38,17 @@ TEST_CASE("File names that could leave the folder or cannot exist on Windows are
     }
 }
 
-TEST_CASE("The target is the chosen name, or the URL's, directly inside the chosen folder")
+TEST_CASE("The target is the chosen name, or the URL's, directly inside the chosen folder; a taken one is numbered")
 {
     ScopedDownloadFolder temp;
-    ScopedDownloadFolder downloads;
-    ConfigurationManager::Instance()->m_tempFolder = temp.Path();
-    DownloadManager manager;
-
-    CHECK(manager.ResolveTargetPath(L"https://h/f/a.exe?x=1", L"", true) == temp.FileAt(L"a.exe"));
-    CHECK(manager.ResolveTargetPath(L"https://h/f/a.exe", L"b.exe", false) == downloads.FileAt(L"b.exe"));
-    CHECK(manager.ResolveTargetPath(L"https://h/f/a.exe", L"..\\a.exe", true).IsEmpty());
+    CHECK(DownloadTarget::Resolve(temp.Path(), L"https://h/f/a.exe?x=1", L"").path == temp.FileAt(L"a.exe"));
+    CHECK(DownloadTarget::Resolve(temp.Path(), L"https://h/f/a.exe", L"b.exe").path == temp.FileAt(L"b.exe"));
+    CHECK(DownloadTarget::Resolve(temp.Path(), L"https://h/f/a.exe", L"..\\a.exe").path.IsEmpty());
     // Past MAX_PATH.
-    CHECK(manager.ResolveTargetPath(L"https://h/f/a.exe", CString(L'x', 250), true).IsEmpty());
+    CHECK(DownloadTarget::Resolve(temp.Path(), L"https://h/f/a.exe", CString(L'x', 250)).path.IsEmpty());
+
+    CHECK(DownloadTarget::Numbered(L"D:\\v1.2\\Setup.exe", 2) == L"D:\\v1.2\\Setup (2).exe");
+    CHECK(DownloadTarget::Numbered(L"D:\\v1.2\\Setup", 12) == L"D:\\v1.2\\Setup (12)");
 }
 
 TEST_CASE("An unsafe file name is refused before anything is sent or written")
@@ -61,11 +60,11 @@ TEST_CASE("An unsafe file name is refused before anything is sent or written")
 
     for (const wchar_t* name : {L"..\\escaped.bin", L"sub/escaped.bin", L"C:escaped.bin", L"..", L"nul"}) {
         CAPTURE(ToUtf8(std::wstring_view(name)));
-        CHECK(manager.DownloadFile(UrlOf(service, "/f/one-mib.bin"), nullptr, name, true) ==
+        CHECK(manager.DownloadFile({UrlOf(service, "/f/one-mib.bin"), name}, nullptr).result ==
               DownloadManager::Result{false, L"Invalid file name: " + CString(name)});
     }
     // A URL that ends in "/" and no name given.
-    CHECK(manager.DownloadFile(UrlOf(service, "/f/"), nullptr, L"", true) ==
+    CHECK(manager.DownloadFile({UrlOf(service, "/f/")}, nullptr).result ==
           DownloadManager::Result{false, L"Invalid file name: "});
     CHECK(folder.FileNames().empty());
     CHECK(GetFileAttributesW(folder.Path() + L"\\..\\escaped.bin") == INVALID_FILE_ATTRIBUTES);

@@ -30,11 +30,18 @@ ScopedDownloadFolder::~ScopedDownloadFolder()
     std::filesystem::remove_all(m_path.Str(), ignored);
 }
 
-std::vector<CString> ScopedDownloadFolder::FileNames() const
+std::vector<CString> FilesBelow(const CString& folder)
 {
     std::vector<CString> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path.Str())) {
-        names.emplace_back(entry.path().filename().c_str());
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Str())) {
+        const CString name(entry.path().filename().wstring());
+        if (entry.is_directory()) {
+            for (const auto& inner : std::filesystem::directory_iterator(entry.path())) {
+                names.push_back(name + L"\\" + CString(inner.path().filename().wstring()));
+            }
+        } else {
+            names.push_back(name);
+        }
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -69,16 +76,21 @@ LRESULT CALLBACK ProgressWindow::WindowProcedure(HWND window, UINT message, WPAR
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-std::future<DownloadManager::Result> StartDownload(DownloadManager& manager, const CString& url, HWND window,
-                                                   const CString& name)
+std::future<DownloadManager::Outcome> StartDownload(DownloadManager& manager, const DownloadManager::Order& order,
+                                                    HWND window)
 {
-    return std::async(std::launch::async, &DownloadManager::DownloadFile, &manager, url, window, name, true);
+    return std::async(std::launch::async, [&manager, order, window] { return manager.DownloadFile(order, window); });
+}
+
+DownloadManager::Outcome Download(DownloadManager& manager, const DownloadManager::Order& order, HWND window)
+{
+    auto task = StartDownload(manager, order, window);
+    return WaitPumping(task);
 }
 
 DownloadManager::Result Download(DownloadManager& manager, const CString& url, HWND window, const CString& name)
 {
-    auto task = StartDownload(manager, url, window, name);
-    return WaitPumping(task);
+    return Download(manager, DownloadManager::Order{url, name, true, std::nullopt}, window).result;
 }
 
 CString UrlOf(const StandInService& service, const char* path)

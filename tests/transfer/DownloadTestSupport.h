@@ -13,6 +13,9 @@
 #include <stdexcept>
 #include <vector>
 
+// The files below a folder, one level of package folders included ("k3j4h5g6f7\\setup.exe"), sorted.
+std::vector<CString> FilesBelow(const CString& folder);
+
 // A fresh folder that both download folders of the process-wide configuration point at while it
 // lives; afterwards the old folders come back and the folder goes, with what is in it.
 class ScopedDownloadFolder {
@@ -24,7 +27,8 @@ public:
 
     const CString& Path() const { return m_path; }
     CString FileAt(const wchar_t* name) const { return m_path + L"\\" + name; }
-    std::vector<CString> FileNames() const;  // sorted
+    // The files below the folder, one level of package folders included; sorted.
+    std::vector<CString> FileNames() const { return FilesBelow(m_path); }
 
 private:
     CString m_path;
@@ -63,8 +67,10 @@ T WaitPumping(std::future<T>& task)
 }
 
 // DownloadFile on a std::async task, as the download pages run it, into the temporary folder.
-std::future<DownloadManager::Result> StartDownload(DownloadManager& manager, const CString& url, HWND window = nullptr,
-                                                   const CString& name = CString());
+std::future<DownloadManager::Outcome> StartDownload(DownloadManager& manager, const DownloadManager::Order& order,
+                                                    HWND window = nullptr);
+DownloadManager::Outcome Download(DownloadManager& manager, const DownloadManager::Order& order, HWND window = nullptr);
+// The same for an address with the name taken from it, and its result alone.
 DownloadManager::Result Download(DownloadManager& manager, const CString& url, HWND window = nullptr,
                                  const CString& name = CString());
 
