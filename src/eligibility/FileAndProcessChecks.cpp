@@ -1,6 +1,7 @@
 #include "eligibility/FileAndProcessChecks.h"
 
 #include "framework/CString.h"
+#include "framework/SetupLog.h"
 #include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
 #include "remote/Package.h"
@@ -31,9 +32,23 @@ std::vector<std::wstring> RunningProcessNames()
 
 }  // namespace
 
+bool FileAndProcessChecks::IsShareOrDevicePath(const CString& path)
+{
+    const auto separator = [&path](int index) {
+        return index < path.GetLength() && (path.GetAt(index) == L'\\' || path.GetAt(index) == L'/');
+    };
+    return (separator(0) && separator(1)) || path.Left(4) == L"\\??\\";
+}
+
 bool FileAndProcessChecks::AnyFileExists(const std::vector<CString>& paths)
 {
-    return std::any_of(paths.begin(), paths.end(), [](const CString& path) { return PathFileExistsW(path) != FALSE; });
+    return std::any_of(paths.begin(), paths.end(), [](const CString& path) {
+        if (IsShareOrDevicePath(path)) {
+            LogEntry() << "File check of " << path << ": a network share or device path, counted as absent";
+            return false;
+        }
+        return PathFileExistsW(path) != FALSE;
+    });
 }
 
 Refusal FileAndProcessChecks::CheckBlockingFiles(const Package& offer) const

@@ -1,6 +1,6 @@
 #include "framework/CMFCLinkCtrl.h"
 
-#include <shellapi.h>
+#include "framework/WebAddress.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ CMFCLinkCtrl::CMFCLinkCtrl()
     });
     m_messageMap.OnMessageOrDefault(WM_LBUTTONUP, [this](WPARAM, LPARAM, LRESULT&) {
         if (!m_url.IsEmpty()) {
-            ::ShellExecuteW(nullptr, L"open", m_url, nullptr, nullptr, SW_SHOWNORMAL);
+            WebAddress::Open(m_url);
         }
         return false;
     });

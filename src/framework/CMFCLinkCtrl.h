@@ -5,7 +5,7 @@
 #include "framework/CWnd.h"
 
 // A static control shown as a web link: underlined text in the link colour, a hand cursor, and a click
-// opens its URL with the shell. Bind it to a static with SS_NOTIFY.
+// opens its URL in the browser (web addresses only, WebAddress::Open). Bind it to a static with SS_NOTIFY.
 class CMFCLinkCtrl : public CWnd {
 public:
     CMFCLinkCtrl();

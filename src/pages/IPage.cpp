@@ -1,11 +1,11 @@
 #include "pages/IPage.h"
 
+#include "framework/WebAddress.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
 #include "resource.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 IPage::IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, CWnd* parent)
     : CDialogEx(templateId, parent), m_languageManager(std::move(languageManager))
@@ -78,7 +78,7 @@ LRESULT IPage::OnLinkClick(NMHDR& notification)
 {
     const auto& link = reinterpret_cast<const NMLINK&>(notification);
     if (link.item.szUrl[0] != L'\0') {
-        ShellExecuteW(nullptr, L"open", link.item.szUrl, nullptr, nullptr, SW_SHOWNORMAL);
+        WebAddress::Open(link.item.szUrl);
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "pages/LicensePageIsv.h"
 
+#include "framework/LinkMarkup.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
 #include "resource.h"
@@ -57,8 +58,8 @@ void LicensePageIsv::UpdateTexts()
         return;
     }
     const auto configuration = ConfigurationManager::Instance();
-    text.Replace(L"[LICENSE_TOS_URL]", configuration->m_termsUrl);
-    text.Replace(L"[LICENSE_PRIVACY_URL]", configuration->m_privacyUrl);
+    text.Replace(L"[LICENSE_TOS_URL]", LinkMarkup::Address(configuration->m_termsUrl));
+    text.Replace(L"[LICENSE_PRIVACY_URL]", LinkMarkup::Address(configuration->m_privacyUrl));
     m_links.SetWindowText(text);
 }
 

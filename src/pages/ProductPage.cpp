@@ -1,6 +1,7 @@
 #include "pages/ProductPage.h"
 
 #include "framework/GdiPlus.h"
+#include "framework/LinkMarkup.h"
 #include "framework/TextConversion.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
@@ -59,9 +60,9 @@ void ProductPage::UpdateTexts()
     if (text.IsEmpty()) {
         return;
     }
-    text.Replace(L"[PACKAGE_NAME]", AnsiToCString(m_package->m_displayName));
-    text.Replace(L"[PACKAGE_PRIVACY_URL]", AnsiToCString(m_package->m_privacyUrl));
-    text.Replace(L"[PACKAGE_EULA_URL]", AnsiToCString(m_package->m_eulaUrl));
+    text.Replace(L"[PACKAGE_NAME]", LinkMarkup::Text(AnsiToCString(m_package->m_displayName)));
+    text.Replace(L"[PACKAGE_PRIVACY_URL]", LinkMarkup::Address(AnsiToCString(m_package->m_privacyUrl)));
+    text.Replace(L"[PACKAGE_EULA_URL]", LinkMarkup::Address(AnsiToCString(m_package->m_eulaUrl)));
     m_link.SetWindowText(text);
 }
 

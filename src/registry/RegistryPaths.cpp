@@ -134,4 +134,26 @@ HKEY HiveHandle(const std::wstring& longName)
     return found->second;
 }
 
+bool IsWritableMachineKey(const std::wstring& keyPath)
+{
+    std::vector<std::wstring> segments = SplitRegistryPath(Lower(keyPath), L'\\');
+    for (const std::wstring& segment : segments) {
+        if (segment.empty() || segment == L"." || segment == L"..") {
+            return false;
+        }
+    }
+    if (segments.size() < 2 || segments[0] != L"software") {
+        return false;
+    }
+    // The redirected view's own copy of the system's keys is refused alike.
+    std::size_t owner = 1;
+    if (segments[1] == L"wow6432node") {
+        owner = 2;
+        if (segments.size() < 3) {
+            return false;
+        }
+    }
+    return segments[owner] != L"microsoft" && segments[owner] != L"policies" && segments[owner] != L"classes";
+}
+
 }  // namespace RegistryPaths

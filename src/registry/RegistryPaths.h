@@ -34,4 +34,9 @@ HKEY HiveHandle(const std::wstring& longName);
 // Whether the path starts with "hkey_local_machine\software\" or "hkey_current_user\software\".
 bool StartsWithSoftwarePrefix(const std::wstring& path);
 
+// Whether the setup may write below this key of HKEY_LOCAL_MACHINE (any case): a key of its own below
+// "SOFTWARE\", in either view, and never below the system's "Microsoft", "Policies" or "Classes" keys.
+// Empty segments, "." and ".." are refused as well.
+bool IsWritableMachineKey(const std::wstring& keyPath);
+
 }  // namespace RegistryPaths

@@ -12,6 +12,7 @@
 #include "remote/TelemetryNames.h"
 #include "remote/TesseraException.h"
 #include "registry/RegistryAccess.h"
+#include "registry/RegistryPaths.h"
 #include "remote/ThreadLauncher.h"
 #include "transfer/DownloadManager.h"
 #include "transfer/EncodingUtilities.h"
@@ -182,11 +183,17 @@ bool Package::WriteNoShowRecord() const
     if (slash == std::string::npos || slash == 0) {
         return false;
     }
+    const std::wstring keyPath = Utf8ToWide(m_pn.historyPath.substr(0, slash));
+    if (!RegistryPaths::IsWritableMachineKey(keyPath)) {
+        LogEntry() << "No-show record of " << LogName() << " not written: " << std::wstring_view(keyPath)
+                   << " is not a key of its own below SOFTWARE";
+        return false;
+    }
     const std::string date = MachineFacts::LocalDateInDays(180);
     if (date.empty()) {
         return false;
     }
-    const bool written = RegistryAccess::WriteDword(HKEY_LOCAL_MACHINE, Utf8ToWide(m_pn.historyPath.substr(0, slash)),
+    const bool written = RegistryAccess::WriteDword(HKEY_LOCAL_MACHINE, keyPath,
                                                     Utf8ToWide(m_pn.historyPath.substr(slash + 1)),
                                                     static_cast<DWORD>(std::stoll(date)));
     LogEntry() << "No-show record of " << LogName() << (written ? " written: " : " not written: ") << date;

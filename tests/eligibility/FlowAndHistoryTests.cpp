@@ -237,3 +237,30 @@ TEST_CASE("A shown pn offer writes its no-show record, which keeps it away until
     Pass pass(10);
     CHECK(pass.Offer("plain", {{"pn", true}, {"pnr", "offer"}}));
 }
+
+TEST_CASE("A no-show record is written only to a key of its own below SOFTWARE, never the system's")
+{
+    const std::string own = "TesseraGuard" + std::to_string(GetCurrentProcessId());
+    const auto keyExists = [](const std::string& path) {
+        UniqueRegKey key;
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+    };
+    for (const std::string& refused :
+         {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\" + own, "software\\POLICIES\\" + own,
+          "SOFTWARE\\Classes\\" + own, "SOFTWARE\\WOW6432Node\\Microsoft\\" + own, "SYSTEM\\" + own,
+          "SOFTWARE\\\\Microsoft\\" + own, "SOFTWARE\\..\\SYSTEM\\" + own, "\\SOFTWARE\\" + own}) {
+        CAPTURE(refused);
+        const auto offer = MakeOffer({{"pn", true}, {"pnr", refused + "\\until"}}, "guarded");
+        CHECK_FALSE(offer->WriteNoShowRecord());
+        CHECK_FALSE(keyExists(refused));
+    }
+    CHECK_FALSE(MakeOffer({{"pn", true}, {"pnr", "SOFTWARE\\until"}}, "guarded")->WriteNoShowRecord());
+    // The offer is still shown: only its record is skipped.
+    {
+        Pass pass(10);
+        CHECK(pass.Offer("guarded", {{"pn", true}, {"pnr", "SOFTWARE\\Microsoft\\" + own + "\\until"}}));
+    }
+    const std::string allowed = "SOFTWARE\\WOW6432Node\\" + own;
+    CHECK(MakeOffer({{"pn", true}, {"pnr", allowed + "\\until"}}, "guarded")->WriteNoShowRecord());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, allowed.c_str());
+}

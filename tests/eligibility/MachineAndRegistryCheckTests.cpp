@@ -111,6 +111,16 @@ TEST_CASE("Files that must not exist or of which one must, and programs that mus
     CHECK(ReasonOf(checks.CheckRequiredFiles(*MakeOffer({{"ife", {"C:\\no\\such.file", "{nope}\\x"}}}))) ==
           "NONE OF THE FILES EXISTS");
 
+    // A share or device path is never touched: the elevated setup would log on to other hosts or wait
+    // on a device. The file exists all the same, but counts as absent.
+    for (const std::string& elsewhere : std::vector<std::string>{"\\\\?\\" + existing, "\\\\localhost\\c$\\windows\\system32\\notepad.exe",
+                                         "//localhost/c$/windows/system32/notepad.exe", "\\\\.\\" + existing,
+                                         "\\??\\" + existing}) {
+        CAPTURE(elsewhere);
+        CHECK(ReasonOf(checks.CheckBlockingFiles(*MakeOffer({{"fe", {elsewhere}}}))) == kNoRefusal);
+        CHECK(ReasonOf(checks.CheckRequiredFiles(*MakeOffer({{"ife", {elsewhere}}}))) == "NONE OF THE FILES EXISTS");
+    }
+
     // A program of a unique name with a dot in its stem, held suspended while the checks look.
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);

@@ -1,18 +1,24 @@
 #include <doctest/doctest.h>
 
 #include "MessageBoxRecorder.h"
+#include "OfferElements.h"
+#include "SetupLogForTests.h"
+#include "framework/TextConversion.h"
 #include "PageTestHelpers.h"
 #include "locale/LanguageManager.h"
 #include "pages/LanguagePage.h"
 #include "pages/LanguagePageKV.h"
 #include "pages/LicensePageIsv.h"
+#include "pages/ProductPage.h"
 #include "pages/WelcomePageIsv.h"
 #include "profile/ConfigurationManager.h"
 #include "resource.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace {
@@ -52,6 +58,32 @@ struct LegalPageFixture {
     std::unique_ptr<IPage> languagePage;
     std::array<CString, 3> saved;
 };
+
+// The addresses of the links a SysLink control made of its text, in order.
+std::vector<std::wstring> LinkAddresses(HWND control)
+{
+    std::vector<std::wstring> addresses;
+    for (int index = 0;; ++index) {
+        LITEM item{};
+        item.mask = LIF_ITEMINDEX | LIF_URL;
+        item.iLink = index;
+        if (!SendMessageW(control, LM_GETITEM, 0, reinterpret_cast<LPARAM>(&item))) {
+            return addresses;
+        }
+        addresses.emplace_back(item.szUrl);
+    }
+}
+
+// The control's parent told of a click on a link to the address, as the control tells it.
+void ClickLink(HWND page, int controlId, const wchar_t* address)
+{
+    NMLINK click{};
+    click.hdr.hwndFrom = GetDlgItem(page, controlId);
+    click.hdr.idFrom = static_cast<UINT_PTR>(controlId);
+    click.hdr.code = NM_CLICK;
+    wcsncpy(click.item.szUrl, address, L_MAX_URL_LENGTH - 1);
+    SendMessageW(page, WM_NOTIFY, static_cast<WPARAM>(controlId), reinterpret_cast<LPARAM>(&click));
+}
 
 int WidthOf(HWND control)
 {
@@ -123,4 +155,28 @@ TEST_CASE_FIXTURE(LegalPageFixture, "The licence page links the terms and privac
     pressed = Pressed(page, IDC_BACK);
     REQUIRE(pressed.size() == 1);
     CHECK(pressed[0] == ButtonType::Back);
+}
+
+TEST_CASE_FIXTURE(LegalPageFixture, "Configured names and addresses add no links of their own, and only web links open")
+{
+    const auto offer = MakeOffer({{"dn", "Fast <a href=\"file:///C:/windows/system32/cmd.exe\">Tool</a>"},
+                                  {"cp", "https://p.example/privacy\"><a href=\"file:///C:/x"},
+                                  {"ctu", "https://p.example/eula"}});
+    ProductPage page(manager, offer, &host);
+    REQUIRE(page.Create(page.TemplateId(), &host));
+
+    HWND disclaimer = GetDlgItem(page.m_hWnd, IDC_OFFER_DISCLAIMER);
+    CHECK(LinkAddresses(disclaimer) ==
+          std::vector<std::wstring>{L"https://p.example/privacy%22%3E%3Ca%20href=%22file:///C:/x", L"https://p.example/eula"});
+    // The name is shown as configured, tags and all.
+    CString shown = ControlText(page.m_hWnd, IDC_OFFER_DISCLAIMER);
+    shown.Replace(L"\u200B", L"");
+    CHECK(shown.Find(L"Fast <a href=\"file:///C:/windows/system32/cmd.exe\">Tool</a>") >= 0);
+
+    ScopedSetupLog log;
+    for (const wchar_t* address : {L"file:///C:/windows/system32/cmd.exe", L"\\\\server\\share\\setup.exe",
+                                   L"C:\\windows\\system32\\cmd.exe"}) {
+        ClickLink(page.m_hWnd, IDC_OFFER_DISCLAIMER, address);
+        CHECK(log.Contains("Link refused: " + ToUtf8(std::wstring_view(address)) + " is not a web address"));
+    }
 }
