@@ -24,3 +24,5 @@ get_filename_component(TINYXML2_DIR "${TINYXML2_SOURCE}" DIRECTORY)
 add_library(tinyxml2 STATIC "${TINYXML2_SOURCE}")
 target_include_directories(tinyxml2 SYSTEM PUBLIC "${TINYXML2_DIR}")
 target_compile_options(tinyxml2 PRIVATE -w)
+# Its number parsing uses sscanf: the C runtime's own, not MinGW's portable copy linked into the setup.
+target_compile_definitions(tinyxml2 PRIVATE __USE_MINGW_ANSI_STDIO=0)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <charconv>
 #include <cstdio>
 #include <mutex>
 
@@ -96,10 +97,23 @@ CString SetupLog::AddressOf(const CString& url)
     return url.Left(end);
 }
 
+void SetupLog::StartupStep(std::string_view what)
+{
+    FILETIME created{};
+    FILETIME unused{};
+    FILETIME now{};
+    GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    LogEntry() << "Start-up: " << what << " after " << (ticks(now) - ticks(created)) / 10000 << " ms";
+}
+
 LogEntry::~LogEntry()
 {
     try {
-        SetupLog::Write(m_text.str());
+        SetupLog::Write(m_text);
     } catch (...) {
         // Out of memory for the line: the entry is lost, the caller goes on.
     }
@@ -107,12 +121,41 @@ LogEntry::~LogEntry()
 
 LogEntry& LogEntry::operator<<(const CString& text)
 {
-    m_text << ToUtf8(text);
+    m_text += ToUtf8(text);
     return *this;
 }
 
 LogEntry& LogEntry::operator<<(std::wstring_view text)
 {
-    m_text << ToUtf8(text);
+    m_text += ToUtf8(text);
+    return *this;
+}
+
+LogEntry& LogEntry::operator<<(std::string_view text)
+{
+    m_text += text;
+    return *this;
+}
+
+LogEntry& LogEntry::operator<<(char ch)
+{
+    m_text += ch;
+    return *this;
+}
+
+LogEntry& LogEntry::operator<<(double value)
+{
+    char text[32] = {};
+    std::snprintf(text, sizeof(text), "%g", value);
+    m_text += text;
+    return *this;
+}
+
+LogEntry& LogEntry::AppendInteger(long long value, bool asUnsigned64)
+{
+    char text[24] = {};
+    const auto written = asUnsigned64 ? std::to_chars(text, text + sizeof(text), static_cast<unsigned long long>(value))
+                                      : std::to_chars(text, text + sizeof(text), value);
+    m_text.append(text, written.ptr);
     return *this;
 }

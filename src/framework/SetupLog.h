@@ -2,7 +2,6 @@
 
 #include "framework/CString.h"
 
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -26,11 +25,15 @@ public:
     // A web address as the log shows it: without its query and fragment, which may carry
     // identifiers of the user.
     static CString AddressOf(const CString& url);
+
+    // "Start-up: <what> after N ms", counted from the creation of the process: the time line of what
+    // comes before the first page.
+    static void StartupStep(std::string_view what);
 };
 
 // Builds one entry with <<, written when the statement ends:
 //     LogEntry() << "Download " << url << ": " << bytes << " bytes";
-// Wide strings are written as UTF-8.
+// Wide strings are written as UTF-8, numbers in decimal. No stream library: the setup carries none.
 class LogEntry {
 public:
     LogEntry() = default;
@@ -40,15 +43,23 @@ public:
 
     LogEntry& operator<<(const CString& text);
     LogEntry& operator<<(std::wstring_view text);
+    LogEntry& operator<<(const std::wstring& text) { return *this << std::wstring_view(text); }
     LogEntry& operator<<(const wchar_t* text) { return *this << std::wstring_view(text ? text : L""); }
+    LogEntry& operator<<(std::string_view text);
+    LogEntry& operator<<(const std::string& text) { return *this << std::string_view(text); }
+    LogEntry& operator<<(const char* text) { return *this << std::string_view(text ? text : ""); }
+    LogEntry& operator<<(char ch);
+    LogEntry& operator<<(double value);
     template <class T>
-        requires(!std::is_convertible_v<const T&, std::wstring_view>)
-    LogEntry& operator<<(const T& value)
+        requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
+                 !std::is_same_v<T, wchar_t>)
+    LogEntry& operator<<(T value)
     {
-        m_text << value;
-        return *this;
+        return AppendInteger(static_cast<long long>(value), std::is_unsigned_v<T> && sizeof(T) == sizeof(long long));
     }
 
 private:
-    std::ostringstream m_text;
+    LogEntry& AppendInteger(long long value, bool asUnsigned64);
+
+    std::string m_text;
 };

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cwctype>
-#include <sstream>
 #include <stdexcept>
 #include <unordered_map>
 #include <utility>
@@ -45,10 +44,16 @@ std::wstring Lower(std::wstring text)
 
 std::vector<std::wstring> SplitRegistryPath(const std::wstring& path, wchar_t separator)
 {
+    // As getline would split it: no segment after a separator at the very end.
     std::vector<std::wstring> segments;
-    std::wistringstream stream(path);
-    for (std::wstring segment; std::getline(stream, segment, separator);) {
-        segments.push_back(segment);
+    for (std::size_t start = 0; start < path.size();) {
+        const std::size_t end = path.find(separator, start);
+        if (end == std::wstring::npos) {
+            segments.push_back(path.substr(start));
+            break;
+        }
+        segments.push_back(path.substr(start, end - start));
+        start = end + 1;
     }
     return segments;
 }
@@ -100,12 +105,16 @@ bool SelectRegistryView(std::wstring& path, std::wstring& removed, REGSAM& flags
     if (!StartsWithSoftwarePrefix(path)) {
         return false;
     }
-    const std::vector<std::wstring> segments = SplitRegistryPath(path, L'\\');
-    if (segments.size() < 3) {
+    // The third segment, found without splitting the whole path: this runs for every candidate key.
+    const std::size_t first = path.find(L'\\');
+    const std::size_t thirdStart = path.find(L'\\', first + 1) + 1;
+    if (thirdStart >= path.size()) {
         throw std::out_of_range("invalid vector subscript");
     }
+    const std::size_t thirdEnd = path.find(L'\\', thirdStart);
+    const std::size_t thirdLength = (thirdEnd == std::wstring::npos ? path.size() : thirdEnd) - thirdStart;
     const bool wow64 = MachineFacts::IsWow64();
-    if (Lower(segments[2]) == kRedirectedSegment) {
+    if (Lower(path.substr(thirdStart, thirdLength)) == kRedirectedSegment) {
         if (!wow64) {
             return true;
         }

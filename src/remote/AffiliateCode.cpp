@@ -1,6 +1,6 @@
 #include "remote/AffiliateCode.h"
 
-#include <sstream>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -23,10 +23,11 @@ CountryTable BuildCountryTable()
     };
     CountryTable table;
     for (const Group& group : kGroups) {
-        std::istringstream countries(group.countries);
-        std::string country;
-        while (countries >> country) {
-            table.emplace(country, group.code);
+        std::string_view countries(group.countries);
+        while (!countries.empty()) {
+            const std::size_t blank = countries.find(' ');
+            table.emplace(std::string(countries.substr(0, blank)), group.code);
+            countries.remove_prefix(blank == std::string_view::npos ? countries.size() : blank + 1);
         }
     }
     return table;

@@ -3,9 +3,23 @@
 #include "framework/TextConversion.h"
 
 #include <cmath>
-#include <regex>
 #include <stdexcept>
 #include <vector>
+
+namespace {
+
+bool IsHostCharacter(char ch)
+{
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' ||
+           ch == '.' || ch == '-';
+}
+
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
 
 bool IsValidUrl(const CString& text)
 {
@@ -13,8 +27,32 @@ bool IsValidUrl(const CString& text)
     // "setup.exe" and "cdn.example.com/x" count as URLs. With "http://" or "https://" the text is a
     // URL whatever its host ("localhost"). Either may name a port: operator hosts and the test
     // service listen on ports other than 443, and such a URL must not be put under the image base.
-    static const std::regex pattern(R"(^(((http|https):\/\/[\w.-]+)|([\w.-]+(\.[\w.-]+)+))(:\d+)?([\/?#].*)?$)");
-    return std::regex_match(ToAnsi(text), pattern);
+    // Read by hand, one pass, no backtracking: the configuration is not trusted input.
+    const std::string url = ToAnsi(text);
+    std::size_t at = StartsWith(url, "http://") ? 7 : StartsWith(url, "https://") ? 8 : 0;
+    const bool withScheme = at > 0;
+    const std::size_t hostStart = at;
+    while (at < url.size() && IsHostCharacter(url[at])) {
+        ++at;
+    }
+    const std::string host = url.substr(hostStart, at - hostStart);
+    if (host.empty()) {
+        return false;
+    }
+    // Without a scheme: a dot with a host character on either side.
+    if (!withScheme && host.find('.', 1) >= host.size() - 1) {
+        return false;
+    }
+    if (at < url.size() && url[at] == ':') {
+        const std::size_t digits = ++at;
+        while (at < url.size() && url[at] >= '0' && url[at] <= '9') {
+            ++at;
+        }
+        if (at == digits) {
+            return false;
+        }
+    }
+    return at == url.size() || url[at] == '/' || url[at] == '?' || url[at] == '#';
 }
 
 std::string Base62Encode(const std::string& bytes)
