@@ -1,15 +1,30 @@
-# Build variant, endpoints and compiler settings shared by every target.
+# Build variants, endpoints and compiler settings shared by every target.
 
-set(TESSERA_WIZARD_KEY "ISV" CACHE STRING "Wizard type key of this build: ISV or DLM")
-option(TESSERA_BRANDED_PAGES "Maker-branded language and licence pages" ON)
-option(TESSERA_HERITAGE_PAGES "Heritage warning, options and configurations pages" OFF)
-foreach(flag BRANDED_PAGES HERITAGE_PAGES)
-  if(TESSERA_${flag})
-    set(TESSERA_${flag}_VALUE true)
+# Every variant is built in one tree: the libraries and the tests that do not depend on the variant
+# once, then per variant only what differs (the build constants, one file, and the resources) and
+# what is linked from them. The first variant listed is the one the common test suites link.
+set(TESSERA_VARIANTS "isv;dlm;isv-heritage" CACHE STRING "Build variants to make: isv, dlm, isv-heritage")
+
+# tessera_variant(NAME KEY_VAR BRANDED_VAR HERITAGE_VAR): the wizard type key and the two page flags
+# (ON or OFF) of a variant.
+function(tessera_variant name key branded heritage)
+  if(name STREQUAL "isv")
+    set(values ISV ON OFF)
+  elseif(name STREQUAL "dlm")
+    set(values DLM OFF OFF)
+  elseif(name STREQUAL "isv-heritage")
+    set(values ISV ON ON)
   else()
-    set(TESSERA_${flag}_VALUE false)
+    message(FATAL_ERROR "Unknown build variant '${name}': isv, dlm or isv-heritage")
   endif()
-endforeach()
+  list(GET values 0 value)
+  set(${key} ${value} PARENT_SCOPE)
+  list(GET values 1 value)
+  set(${branded} ${value} PARENT_SCOPE)
+  list(GET values 2 value)
+  set(${heritage} ${value} PARENT_SCOPE)
+endfunction()
+list(GET TESSERA_VARIANTS 0 TESSERA_COMMON_VARIANT)
 
 # One host serves configuration, telemetry and images; the maker's hosts serve the product and the legal pages.
 set(TESSERA_SERVICE_ORIGIN "https://localhost:8443" CACHE STRING "Configuration, telemetry and image host")
@@ -21,12 +36,16 @@ set(TESSERA_PRODUCT_URL "${TESSERA_MAKER_ORIGIN}/endpoint/bramweb/os/riserollout
 set(TESSERA_PRIVACY_URL "${TESSERA_MAKER_ORIGIN}/legal/privacy-policy/" CACHE STRING "Privacy policy page")
 set(TESSERA_TERMS_URL "${TESSERA_MAKER_ORIGIN}/legal/terms-of-use/" CACHE STRING "Terms of use page")
 
-# The host-side suites (service, locale documents, image generator) run with one preset only.
-option(TESSERA_HOST_TESTS "Also run the host-side Python suites" OFF)
+# The host-side suites (service, locale documents, image generator, the executables' import tables).
+option(TESSERA_HOST_TESTS "Also run the host-side suites" ON)
 
-# Prefixes, certificates and the test session are shared by every preset's build tree.
-set(TESSERA_SHARED_DIR "${CMAKE_SOURCE_DIR}/build" CACHE PATH "Folder shared by the presets (Wine prefixes, test certificates)")
+# Prefixes, certificates and the test session are shared by every build tree.
+set(TESSERA_SHARED_DIR "${CMAKE_SOURCE_DIR}/build" CACHE PATH "Folder shared by the build trees (Wine prefixes, test certificates)")
 
 add_compile_definitions(UNICODE _UNICODE NOMINMAX STRICT WINVER=0x0601 _WIN32_WINNT=0x0601)
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wall> $<$<COMPILE_LANGUAGE:CXX>:-Wextra>)
-add_link_options(-static -static-libgcc -static-libstdc++)
+# Optimised for size, which the setup is downloaded for: every function and datum in a section of its
+# own, so that the linker keeps only what is used.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-Os> $<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections>
+                    $<$<COMPILE_LANGUAGE:C,CXX>:-fdata-sections>)
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)

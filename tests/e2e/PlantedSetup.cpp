@@ -2,6 +2,7 @@
 
 #include "SetupRunFiles.h"
 #include "WineEnvironment.h"
+#include "WizardDriver.h"
 
 #include <windows.h>
 
@@ -40,7 +41,7 @@ PlantedSetup::PlantedSetup()
     std::filesystem::remove_all(folder, ignored);
     std::filesystem::create_directories(folder);
     m_folder = folder.wstring();
-    const std::filesystem::path setup(WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE));
+    const std::filesystem::path setup(SetupExecutable());
     m_executable = (folder / setup.filename()).wstring();
     std::filesystem::copy_file(setup, m_executable);
     const std::filesystem::path marker(WineEnvironment::WindowsPathOfHostPath(TESSERA_PLANTED_LIBRARY));

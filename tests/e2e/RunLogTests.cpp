@@ -3,6 +3,7 @@
 #include "BuildVariant.h"
 #include "RunLocale.h"
 #include "ProcessDriver.h"
+#include "WizardDriver.h"
 #include "SetupRunFiles.h"
 #include "SetupLogForTests.h"
 #include "WineEnvironment.h"
@@ -57,7 +58,7 @@ ShortRun RunLanguageNextQuit(const ProcessDriver& setup)
 
 TEST_CASE("A run leaves one log in the user's temporary folder with its story in order" * doctest::skip(InSpanishRun()))
 {
-    const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
+    const std::wstring executable = SetupExecutable();
     RemoveSetupLogs();
     ProcessDriver setup(executable);
     REQUIRE(setup.Started());
@@ -91,7 +92,7 @@ TEST_CASE("A run leaves one log in the user's temporary folder with its story in
 
 TEST_CASE("A log that cannot be written changes nothing the user sees" * doctest::skip(InSpanishRun()))
 {
-    const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
+    const std::wstring executable = SetupExecutable();
     const std::wstring missing = TempFolder() + L"no-such-folder-for-the-log";
     RemoveSetupLogs();
     ProcessDriver setup(executable, {{L"TMP", missing}, {L"TEMP", missing}});

@@ -4,6 +4,7 @@
 #include "RunLocale.h"
 #include "PlantedSetup.h"
 #include "ProcessDriver.h"
+#include "WizardDriver.h"
 #include "WineEnvironment.h"
 
 #include <filesystem>
@@ -38,7 +39,7 @@ void CloseWizard(const ProcessDriver& setup, HWND mainWindow)
 
 TEST_CASE("The real setup opens its main window and refuses a second start" * doctest::skip(InSpanishRun()))
 {
-    const std::wstring executable = WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE);
+    const std::wstring executable = SetupExecutable();
     ProcessDriver first(executable);
     REQUIRE(first.Started());
     HWND mainWindow = WaitForMainWindow(first);

@@ -47,7 +47,7 @@ BOOL CALLBACK CollectVisibleText(HWND control, LPARAM context)
 std::wstring ScreenshotFolder()
 {
     static const std::wstring folder = [] {
-        const std::wstring path = WineEnvironment::WindowsPathOfHostPath(TESSERA_E2E_SCREENSHOTS);
+        const std::wstring path = WineEnvironment::WindowsPathOfHostPath(WineEnvironment::Variable("TESSERA_SCREENSHOTS"));
         CreateDirectoryW(path.c_str(), nullptr);
         return path;
     }();
@@ -55,6 +55,11 @@ std::wstring ScreenshotFolder()
 }
 
 }  // namespace
+
+std::wstring SetupExecutable()
+{
+    return WineEnvironment::WindowsPathOfHostPath(WineEnvironment::Variable("TESSERA_SETUP_EXE"));
+}
 
 const std::wstring& MainWindowTitle()
 {
@@ -65,7 +70,7 @@ const std::wstring& MainWindowTitle()
 WizardDriver::WizardDriver(std::string flow, const std::map<std::wstring, std::wstring>& environment,
                            const std::wstring& executable)
     : m_flow(std::move(flow)),
-      m_setup(executable.empty() ? WineEnvironment::WindowsPathOfHostPath(TESSERA_SETUP_EXE) : executable, environment)
+      m_setup(executable.empty() ? SetupExecutable() : executable, environment)
 {
     m_main = m_setup.WaitForWindow([](HWND window) { return WindowTextOf(window) == MainWindowTitle(); }, 30s);
     if (m_main) {

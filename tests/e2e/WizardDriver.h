@@ -83,3 +83,6 @@ private:
 
 // The main window's title in this build.
 const std::wstring& MainWindowTitle();
+
+// The setup of the variant under test, as Wine sees it (TESSERA_SETUP_EXE of the run).
+std::wstring SetupExecutable();

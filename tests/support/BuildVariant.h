@@ -1,15 +1,16 @@
 #pragma once
 
+#include "profile/BuildConstants.h"
+
 #include <string>
 
-// The variant the suite was built for; TESSERA_WIZARD_KEY_TEXT is defined per suite executable.
+// The variant the suite was linked with: its build constants, as the setup reads them.
 inline bool IsIsvBuild()
 {
-    return std::string(TESSERA_WIZARD_KEY_TEXT) == "ISV";
+    return std::wstring(BuildConstants::WizardTypeKey) == L"ISV";
 }
 
-// Whether the build adds the heritage pages; TESSERA_HERITAGE_PAGES_TEXT is defined with the key.
 inline bool IsHeritageBuild()
 {
-    return std::string(TESSERA_HERITAGE_PAGES_TEXT) == "ON";
+    return BuildConstants::HeritagePages;
 }
