@@ -53,6 +53,11 @@ def deliver(handler, response, step):
 
 
 def _deliver(handler, response, step):
+    if step.get("drop"):
+        # No answer at all: the connection is reset before a byte of the response.
+        handler.close_connection = True
+        abort_with_reset(handler.connection)
+        return "dropped"
     body = response.body
     handler.send_response(response.status)
     for name, value in response.headers:

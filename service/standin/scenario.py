@@ -10,7 +10,7 @@ BASE_PLACEHOLDER = "@BASE@"
 SCENARIO_KEYS = {"description", "extends", "config", "escape_spaces", "invalid_request", "files",
                  "faults"}
 BODY_SOURCE_KINDS = {"file", "generate", "text"}
-STEP_KEYS = {"status", "body", "content_type", "redirect", "location", "no_content_length", "truncate",
+STEP_KEYS = {"status", "body", "content_type", "redirect", "location", "drop", "no_content_length", "truncate",
              "reset_after", "slow", "delay", "repeat"}
 
 

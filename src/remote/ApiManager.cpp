@@ -1,5 +1,6 @@
 #include "remote/ApiManager.h"
 
+#include "framework/Pauses.h"
 #include "framework/SetupLog.h"
 
 #include "framework/TextConversion.h"
@@ -34,7 +35,7 @@ bool IsAcceptedStatus(DWORD status)
 bool WaitBeforeNextAttempt()
 {
     const auto manager = DownloadManager::Instance();
-    const auto end = std::chrono::steady_clock::now() + kWaitAfterFailedAttempt;
+    const auto end = std::chrono::steady_clock::now() + Pauses::Of(kWaitAfterFailedAttempt);
     while (!manager->m_cancelled && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(kCancelPollInterval);
     }

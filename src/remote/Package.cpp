@@ -2,6 +2,7 @@
 
 #include "framework/GdiPlus.h"
 #include "framework/ImageLoading.h"
+#include "framework/Pauses.h"
 #include "framework/SetupLog.h"
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
@@ -19,7 +20,15 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <system_error>
+
+namespace {
+
+// A send answered with a failure status is tried once more after this.
+constexpr auto kTelemetryRetryPause = std::chrono::milliseconds(5000);
+
+}  // namespace
 
 Package::Package(const BaseRequest& baseRequest, bool isMainProduct, const CString& adO, const CString& adF,
                  const CString& displayName, const CString& c, int position)
@@ -132,23 +141,29 @@ void Package::Send(std::shared_ptr<Package> package, int id, nlohmann::json extr
             headers = package->m_baseRequest.headers;
         }
         const std::string envelope = TelemetryEvent::Envelope(TelemetryEvent::Build(eventTemplate, id, extra));
-        DWORD status = 0;
+        // A failed status and a failed exchange alike get a second attempt: a connection that broke
+        // once (a TLS error, a reset) loses no event.
+        std::string outcome;
         for (int attempt = 0; attempt < 2; ++attempt) {
             std::string response;
-            status = 0;
-            if (api->PostJson(configuration->m_telemetryUrl, envelope, headers, response, status) && status >= 200 &&
-                status <= 399) {
-                package->m_eventsClosed = TelemetryEvent::IsClosing(id);
-                package->EndSend();
-                return;
+            DWORD status = 0;
+            try {
+                if (api->PostJson(configuration->m_telemetryUrl, envelope, headers, response, status) &&
+                    status >= 200 && status <= 399) {
+                    package->m_eventsClosed = TelemetryEvent::IsClosing(id);
+                    package->EndSend();
+                    return;
+                }
+                outcome = "status " + std::to_string(status);
+            } catch (const TesseraException&) {
+                outcome = "no exchange with the service";
             }
-            Sleep(5000);
+            Sleep(static_cast<DWORD>(Pauses::Of(kTelemetryRetryPause).count()));
         }
-        LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " not delivered: status " << status;
+        LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " not delivered: " << outcome;
     } catch (const std::exception& failure) {
-        // A transport failure or an event that cannot be built: the event is lost, and the user never hears of it.
-        LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " lost: "
-                   << (dynamic_cast<const TesseraException*>(&failure) ? "no exchange with the service" : failure.what());
+        // An event that cannot be built: it is lost, and the user never hears of it.
+        LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " lost: " << failure.what();
     }
     package->EndSend();
 }

@@ -2,6 +2,7 @@
 
 #include "framework/CryptoDigest.h"
 #include "framework/MessageBoxSeam.h"
+#include "framework/Pauses.h"
 #include "framework/PrivateFolder.h"
 #include "framework/SetupLog.h"
 #include "framework/WebAddress.h"
@@ -270,7 +271,7 @@ std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile&
 bool DownloadManager::PauseUnlessCancelled() const
 {
     // Quitting must not wait out the pause, so the flag is looked at while it runs.
-    const auto end = std::chrono::steady_clock::now() + kFallbackPause;
+    const auto end = std::chrono::steady_clock::now() + Pauses::Of(kFallbackPause);
     while (!m_cancelled && std::chrono::steady_clock::now() < end) {
         Sleep(20);
     }

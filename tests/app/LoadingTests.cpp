@@ -81,18 +81,18 @@ struct WizardTypeOverride {
 
 }  // namespace
 
-TEST_CASE_FIXTURE(LoadingFixture, "A busy configuration endpoint is asked three times, 5 s apart")
+// The pause between the attempts is the remote suite's to prove (5 s); here it is short.
+TEST_CASE_FIXTURE(LoadingFixture, "A busy configuration endpoint is asked three times")
 {
-    SUBCASE("503 twice, then the answer: the third answer's offer is used after 10 s")
+    SUBCASE("503 twice, then the answer: the third answer's offer is used")
     {
         service.LoadScenario("config-retry");
-        const double seconds = LoadAndWait();
+        LoadAndWait();
         REQUIRE(Calls() == 1);
         CHECK(OfferNames(delivered) == "offer nt-2291;");
-        CHECK(seconds >= 9.5);
         CHECK(ConfigurationRequests(service) == 3);
     }
-    SUBCASE("500 three times with a document: the last document is applied after 15 s")
+    SUBCASE("500 three times with a document: the last document is applied, after a third pause")
     {
         const json config{{"l", "US"},
                           {"i", {{"ct", "Bramble Web"}, {"cu", "@BASE@/endpoint/bramweb/os/riserollout/track/beta"}}},
@@ -105,7 +105,7 @@ TEST_CASE_FIXTURE(LoadingFixture, "A busy configuration endpoint is asked three 
         REQUIRE(Calls() == 1);
         CHECK(OfferNames(delivered) == "offer failed-answer;");
         CHECK(ConfigurationManager::Instance()->m_pubId == "pub-9");
-        CHECK(seconds >= 14.5);
+        CHECK(seconds >= 0.145);
         CHECK(ConfigurationRequests(service) == 3);
     }
     CHECK_FALSE(peer.ErrorShown());

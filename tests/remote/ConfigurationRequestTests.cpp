@@ -1,6 +1,8 @@
 #include <doctest/doctest.h>
 
+#include "RealPauses.h"
 #include "StandInService.h"
+#include "WineEnvironment.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/ConfigurationRequest.h"
@@ -89,4 +91,22 @@ TEST_CASE_FIXTURE(RequestFixture, "A body laid out over lines parses like the co
     CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
     configuration->m_configUrl = CString();
     CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
+}
+
+TEST_CASE_FIXTURE(RequestFixture, "A busy endpoint is asked three times, 5 s apart" *
+                  doctest::skip(WineEnvironment::PrefixArch() == "win32"))
+{
+    const RealPauses realPauses;
+    service.LoadScenario("config-retry");
+    const auto document = ApiManager::Instance()->RequestConfiguration();
+    REQUIRE(document);
+    const json requests = service.Requests();
+    REQUIRE(requests.size() == 3);
+    for (std::size_t next = 1; next < requests.size(); ++next) {
+        const double gap = requests[next]["time"]["monotonic"].get<double>() -
+                           requests[next - 1]["time"]["monotonic"].get<double>();
+        CAPTURE(next);
+        CHECK(gap >= 4.9);
+        CHECK(gap < 7.0);
+    }
 }

@@ -1,6 +1,8 @@
 #include <doctest/doctest.h>
 
 #include "LoopbackPort.h"
+#include "RealPauses.h"
+#include "SetupLogForTests.h"
 #include "StandInService.h"
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
@@ -218,6 +220,7 @@ TEST_CASE("Any status up to 399 counts as delivered: one attempt, and a closing 
 
 TEST_CASE("A refused event is posted twice, 5 s apart, and the send ends 5 s after the second")
 {
+    const RealPauses realPauses;
     StandInService service;
     service.LoadScenario("telemetry-500");
     TelemetryTarget target(service);
@@ -241,19 +244,36 @@ TEST_CASE("A refused event is posted twice, 5 s apart, and the send ends 5 s aft
     CHECK_FALSE(offer->m_eventsClosed);
 }
 
-TEST_CASE("An event that cannot be delivered or built is dropped at once")
+TEST_CASE("A failed exchange is tried once more like a failed status; an event that cannot be built is dropped")
 {
-    SUBCASE("nothing listens at the telemetry URL: no retry")
+    SUBCASE("nothing listens at the telemetry URL: two attempts, then the log says why")
     {
         CString url;
         url.Format(L"https://localhost:%u/zbd", static_cast<unsigned>(UnusedLoopbackPort()));
         TelemetryTarget target(url);
+        ScopedSetupLog log;
         auto offer = Offer(0);
-        const auto start = Clock::now();
         offer->SendEvent(3, nullptr);
         offer->WaitForEvents();
-        CHECK(SecondsSince(start) < 4.0);
         CHECK_FALSE(offer->m_eventsClosed);
+        CHECK(log.Contains("Telemetry event 3 of offer offer-7 not delivered: no exchange with the service"));
+        const auto messages = log.Messages();
+        CHECK(std::count_if(messages.begin(), messages.end(), [](const std::string& message) {
+                  return message.find("sending failed") != std::string::npos;
+              }) == 2);
+    }
+    SUBCASE("a connection that breaks off before the answer: the second attempt delivers the event")
+    {
+        StandInService service;
+        service.LoadScenario(json{{"extends", "empty"}, {"faults", {{"/zbd", {{{"drop", true}}}}}}});
+        TelemetryTarget target(service);
+        auto offer = Offer(0);
+        offer->SendEvent(3, nullptr);
+        offer->WaitForEvents();
+        const json events = service.Events();
+        REQUIRE(events.size() == 2);
+        CHECK(events[1].at("status") == 200);
+        CHECK(offer->m_eventsClosed);
     }
     SUBCASE("extra values that are not an object")
     {

@@ -1,10 +1,11 @@
-// Runs a doctest suite under Wine with GDI+ started, as the setup has it, and with message boxes
-// answered by a recorder so that no test can block on a modal box.
+// Runs a doctest suite under Wine with GDI+ started, as the setup has it, with message boxes
+// answered by a recorder so that no test can block on a modal box, and with short pauses.
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
 #include "GdiPlusForTests.h"
 #include "MessageBoxRecorder.h"
+#include "framework/Pauses.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -17,6 +18,9 @@ int main(int argc, char** argv)
     LoadLibraryW(L"RICHED20.DLL");
 
     TestGdiPlusSession().emplace();
+    // The pauses between attempts, 5 s and 2 s in the setup, take 50 and 20 ms here; a test about a
+    // pause holds RealPauses.
+    Pauses::SetScale(1);
 
     int result = 0;
     {

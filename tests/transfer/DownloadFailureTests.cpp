@@ -2,6 +2,7 @@
 
 #include "DownloadTestSupport.h"
 #include "LoopbackHttpServer.h"
+#include "RealPauses.h"
 #include "framework/UniqueHandle.h"
 #include "transfer/TransferError.h"
 #include "transfer/WinHttpTransfer.h"
@@ -31,6 +32,7 @@ TEST_CASE("When both transports fail the text names both failures and no file is
 
     SUBCASE("404 to both, two seconds apart; a file of that name from before stays as it was")
     {
+        const RealPauses realPauses;
         std::ofstream(std::filesystem::path(folder.FileAt(L"missing.bin").Str())) << "old";
         const auto started = Clock::now();
         const auto [ok, text] = Download(manager, UrlOf(service, "/f/missing.bin"));
@@ -137,6 +139,7 @@ TEST_CASE("Cancelling stops a download at its next read, ends the pause at once 
     }
     SUBCASE("during the pause before the fallback")
     {
+        const RealPauses realPauses;
         auto task = StartDownload(manager, {UrlOf(service, "/f/missing.bin")});
         CHECK(cancelAndWait(task, false) == DownloadManager::Result{false, L"[WINHTTP] Server returned status code: 404"});
         CHECK(CountRequests(service, "/f/missing.bin") == 1);
