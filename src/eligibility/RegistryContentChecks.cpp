@@ -36,11 +36,15 @@ Refusal RegistryContentChecks::Check(const Package& offer) const
 bool RegistryContentChecks::AnyKeyExists(const std::vector<std::wstring>& entries) const
 {
     for (const std::wstring& entry : entries) {
-        const auto candidates = RegistryPaths::ResolveKeyCandidates(RegistryPaths::Lower(entry));
         // An empty entry ends the scan.
-        if (candidates.empty()) {
+        if (entry.empty()) {
             return false;
         }
+        const std::wstring lower = RegistryPaths::Lower(entry);
+        if (!RegistryAccess::MayExistBelowSoftware(lower, m_cache)) {
+            continue;
+        }
+        const auto candidates = RegistryPaths::ResolveKeyCandidates(lower);
         for (const std::wstring& candidate : candidates) {
             if (RegistryAccess::KeyExists(candidate, m_cache)) {
                 return true;

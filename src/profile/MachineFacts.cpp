@@ -10,8 +10,12 @@ namespace MachineFacts {
 
 bool IsWow64()
 {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    // Asked for every registry candidate of every offer: the answer never changes, so it is asked once.
+    static const bool wow64 = [] {
+        BOOL answer = FALSE;
+        return IsWow64Process(GetCurrentProcess(), &answer) && answer;
+    }();
+    return wow64;
 }
 
 CString KnownFolderPath(REFKNOWNFOLDERID folder)

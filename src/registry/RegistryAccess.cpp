@@ -47,15 +47,16 @@ Number ReadNumber(HKEY key, const std::wstring& name, DWORD restriction, const c
     return value;
 }
 
-// The cached subkey names of root\second in that view, filled on first use; empty after a failure.
+// The cached subkey names of root\second in that view, sorted, filled on first use; empty after a failure.
 const std::vector<std::wstring>& CachedSubkeys(SubkeyCache& cache, HKEY root, REGSAM flags,
                                                const std::wstring& second)
 {
-    std::vector<std::wstring>& names = cache[root][flags][second];
+    std::vector<std::wstring>& names = cache.subkeys[root][flags][second];
     if (names.empty()) {
         try {
             const UniqueRegKey key = OpenKey(root, second, flags | KEY_READ);
             names = EnumerateSubkeys(key.Get());
+            std::sort(names.begin(), names.end());
         } catch (const win32::RegistryError&) {
             names.clear();
         }
@@ -71,18 +72,21 @@ bool SoftwareKeyExists(const std::wstring& path, SubkeyCache& cache)
     if (SelectRegistryView(viewed, removed, flags)) {
         return false;
     }
-    const std::vector<std::wstring> segments = SplitRegistryPath(path, L'\\');
-    const std::wstring prefix = segments.at(0) + L"\\" + segments.at(1) + L"\\";
-    const HKEY root = HiveHandle(segments[0]);
-    const std::vector<std::wstring>& names = CachedSubkeys(cache, root, flags, segments[1]);
-    const std::wstring rest = viewed.substr(prefix.size());
-    const std::wstring first = rest.substr(0, rest.find(L'\\'));
+    // "<hive>\software\<first>\...": the prefix is the same in the path and its viewed form.
+    const std::size_t hiveEnd = path.find(L'\\');
+    const std::size_t prefixEnd = path.find(L'\\', hiveEnd + 1) + 1;
+    const HKEY root = HiveHandle(path.substr(0, hiveEnd));
+    const std::vector<std::wstring>& names =
+        CachedSubkeys(cache, root, flags, path.substr(hiveEnd + 1, prefixEnd - hiveEnd - 2));
+    const std::wstring rest = viewed.substr(prefixEnd);
+    const std::wstring_view first = std::wstring_view(rest).substr(0, rest.find(L'\\'));
     // Nearly every key asked for is absent: most answers come from the list, without a registry call.
-    if (std::find(names.begin(), names.end(), first) == names.end()) {
+    if (!std::binary_search(names.begin(), names.end(), first,
+                            [](const auto& a, const auto& b) { return std::wstring_view(a) < std::wstring_view(b); })) {
         return false;
     }
     try {
-        const UniqueRegKey software = OpenKey(root, segments[1], flags | KEY_READ);
+        const UniqueRegKey software = OpenKey(root, path.substr(hiveEnd + 1, prefixEnd - hiveEnd - 2), flags | KEY_READ);
         const UniqueRegKey key = OpenKey(software.Get(), rest, flags | KEY_READ);
         return true;
     } catch (const win32::RegistryError&) {
@@ -109,12 +113,43 @@ std::optional<std::wstring> ValueText(HKEY key, const std::wstring& name)
 
 bool KeyExists(const std::wstring& path, SubkeyCache& cache)
 {
-    if (RegistryPaths::StartsWithSoftwarePrefix(path)) {
-        return SoftwareKeyExists(path, cache);
+    if (const auto known = cache.keys.find(path); known != cache.keys.end()) {
+        return known->second;
     }
-    const auto [hive, subkey] = HiveAndSubkey(path);
-    UniqueRegKey key;
-    return RegOpenKeyExW(HiveHandle(hive), subkey.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+    bool exists = false;
+    if (RegistryPaths::StartsWithSoftwarePrefix(path)) {
+        exists = SoftwareKeyExists(path, cache);
+    } else {
+        const auto [hive, subkey] = HiveAndSubkey(path);
+        UniqueRegKey key;
+        exists = RegOpenKeyExW(HiveHandle(hive), subkey.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+    }
+    cache.keys.emplace(path, exists);
+    return exists;
+}
+
+bool MayExistBelowSoftware(std::wstring_view relativePath, SubkeyCache& cache)
+{
+    const std::wstring_view first = relativePath.substr(0, relativePath.find(L'\\'));
+    // A path that names a hive or the redirected view itself takes the long way.
+    if (first.empty() || first == L"wow6432node" || first.rfind(L"hk", 0) == 0) {
+        return true;
+    }
+    // The candidates' views: the native one and the redirected one under WOW64, the only one otherwise.
+    const bool wow64 = MachineFacts::IsWow64();
+    const REGSAM views[] = {wow64 ? static_cast<REGSAM>(KEY_WOW64_64KEY) : 0, 0};
+    const std::size_t viewCount = wow64 ? 2 : 1;
+    const auto less = [](const auto& a, const auto& b) { return std::wstring_view(a) < std::wstring_view(b); };
+    static const std::wstring kSoftware = L"software";
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (std::size_t view = 0; view < viewCount; ++view) {
+            const std::vector<std::wstring>& names = CachedSubkeys(cache, root, views[view], kSoftware);
+            if (std::binary_search(names.begin(), names.end(), first, less)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 UniqueRegKey OpenExistingKey(std::wstring path, SubkeyCache& cache)

@@ -7,6 +7,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Reading the registry for the offer checks. Registry failures are win32::RegistryError; where an
@@ -14,13 +16,25 @@
 // on every way out; keys passed in stay open for their owner.
 namespace RegistryAccess {
 
-// Lower-cased names of the subkeys of a root's second-level key ("software"), per root and view
-// (0 or KEY_WOW64_64KEY). An empty list has not been filled yet. Owned by one pass of the checks.
-using SubkeyCache = std::map<HKEY, std::map<REGSAM, std::map<std::wstring, std::vector<std::wstring>>>>;
+// What one pass of the checks has learnt of the registry, which does not change during the pass.
+// Owned by the pass.
+struct SubkeyCache {
+    // Lower-cased names of the subkeys of a root's second-level key ("software"), sorted, per root
+    // and view (0 or KEY_WOW64_64KEY). An empty list has not been filled yet.
+    std::map<HKEY, std::map<REGSAM, std::map<std::wstring, std::vector<std::wstring>>>> subkeys;
+    // Whether a full key path exists, as KeyExists found it: offers often name the same keys.
+    std::unordered_map<std::wstring, bool> keys;
+};
 
 // Whether a full, lower-case key path exists. Below a "software" key the first segment after it is
 // looked up in the cache (one enumeration per root and view) before any key is opened.
 bool KeyExists(const std::wstring& path, SubkeyCache& cache);
+
+// For a lower-case path relative to "software" (no hive, as offers write most keys): false when no
+// candidate of it can exist, its first segment being in none of the cached "software" lists of the
+// hives and views its candidates use; true when one may. Answers from the cache alone, without
+// building a candidate path: nearly every key an offer names is absent.
+bool MayExistBelowSoftware(std::wstring_view relativePath, SubkeyCache& cache);
 
 // Opens a full, lower-case key path for reading in the view its path names, when KeyExists says it
 // is there; empty when it is not or cannot be opened.

@@ -37,7 +37,14 @@ bool StartsWith(const std::wstring& text, const std::wstring& start)
 std::wstring Lower(std::wstring text)
 {
     for (wchar_t& unit : text) {
-        unit = static_cast<wchar_t>(std::towlower(unit));
+        // ASCII, which nearly every registry path is, without a call per character.
+        if (unit < 0x80) {
+            if (unit >= L'A' && unit <= L'Z') {
+                unit = static_cast<wchar_t>(unit - L'A' + L'a');
+            }
+        } else {
+            unit = static_cast<wchar_t>(std::towlower(unit));
+        }
     }
     return text;
 }
