@@ -3,6 +3,7 @@
 #include "app/CTesseraDlg.h"
 #include "app/RunLog.h"
 #include "framework/AfxGlobals.h"
+#include "framework/SetupLog.h"
 #include "profile/ConfigurationManager.h"
 
 #include <commctrl.h>
@@ -17,15 +18,18 @@ BOOL CTesseraApp::InitInstance()
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
+    SetupLog::StartupStep("common controls ready");
     if (!AfxInitRichEdit() || !AfxInitRichEdit2()) {
         return FALSE;
     }
+    SetupLog::StartupStep("rich edit ready");
 
-    // Without GDI+ the wizard still runs, with its pictures empty.
+    // Started with the first picture; without GDI+ the wizard still runs, with its pictures empty.
     m_gdiplus = std::make_unique<GdiPlusSession>();
 
     {
         CTesseraDlg dialog;
+        SetupLog::StartupStep("main window object made");
         dialog.SetBackgroundColor(ConfigurationManager::Instance()->m_backgroundColor, TRUE);
         m_pMainWnd = &dialog;
         dialog.DoModal();

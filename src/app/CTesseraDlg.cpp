@@ -60,6 +60,7 @@ CTesseraDlg::CTesseraDlg(CWnd* parent)
     m_messageMap.OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); });
     m_messageMap.OnMessage(WM_LOAD_COMPLETE, [this](WPARAM w, LPARAM l) { return OnLoadCompleteMessage(w, l); });
     m_messageMap.OnMessage(WM_CREATE_NEXT_PAGE, [this](WPARAM w, LPARAM l) { return OnCreateNextPage(w, l); });
+    m_messageMap.OnMessage(WM_CREATE_START_PAGES, [this](WPARAM, LPARAM) { EnsureStartPages(); return 0; });
     m_messageMap.OnMessage(WM_CLOSE, [this](WPARAM, LPARAM) { OnClose(); return 0; });
 }
 
@@ -85,6 +86,7 @@ void CTesseraDlg::DoDataExchange(CDataExchange* exchange)
 
 BOOL CTesseraDlg::OnInitDialog()
 {
+    SetupLog::StartupStep("main window created");
     CDialogEx::OnInitDialog();
 
     const CString aboutText = LoadResourceString(IDS_ABOUTBOX);
@@ -110,6 +112,7 @@ BOOL CTesseraDlg::OnInitDialog()
     }
     // For DLM the icon and title come back once the configuration has named the product.
     m_titleLabel.ShowWindow(SW_HIDE);
+    SetupLog::StartupStep("first pages created");
     return TRUE;
 }
 
@@ -156,31 +159,41 @@ CRect CTesseraDlg::PageRectangle()
 bool CTesseraDlg::CreateInitialPages()
 {
     const CRect rect = PageRectangle();
+    // Only the first page is made before the window shows; the error and loading pages follow once it
+    // has (WM_CREATE_START_PAGES), or at once when one of them is wanted first.
     m_errorPage = std::make_unique<ErrorPage>(m_languageManager, this);
-    CreatePage(*m_errorPage, rect);
-
     if (ConfigurationManager::Instance()->m_brandedPages) {
         CreateAndAddPage(std::make_unique<LanguagePageKV>(m_languageManager, this), rect);
     } else {
         CreateAndAddPage(std::make_unique<LanguagePage>(m_languageManager, this), rect);
     }
-    CreateAndAddPage(std::make_unique<LoadingPage>(m_languageManager, this), rect);
-    if (auto* loading = dynamic_cast<LoadingPage*>(m_pages.back().get())) {
-        // May run on the thread that fetched the last image: it holds the delivery, never the dialog.
-        m_offerDelivery = std::make_shared<OfferDelivery>(m_hWnd, WM_LOAD_COMPLETE);
-        loading->m_completionHandler = [delivery = m_offerDelivery](std::vector<std::shared_ptr<Package>> offers) {
-            delivery->Deliver(std::move(offers));
-        };
-    }
+    SetupLog::StartupStep("language page created");
+    auto loading = std::make_unique<LoadingPage>(m_languageManager, this);
+    // May run on the thread that fetched the last image: it holds the delivery, never the dialog.
+    m_offerDelivery = std::make_shared<OfferDelivery>(m_hWnd, WM_LOAD_COMPLETE);
+    loading->m_completionHandler = [delivery = m_offerDelivery](std::vector<std::shared_ptr<Package>> offers) {
+        delivery->Deliver(std::move(offers));
+    };
+    AddPage(std::move(loading));
+    PostMessage(WM_CREATE_START_PAGES);
 
     m_currentPage = kLanguagePageIndex;
-    if (m_pages.empty()) {
-        return false;
-    }
     m_pages.front()->ShowWindow(SW_SHOW);
     m_pages.front()->SetFocus();
     LogEntry() << "Page shown: " << m_pages.front()->GetPageName();
     return true;
+}
+
+void CTesseraDlg::EnsureStartPages()
+{
+    const CRect rect = PageRectangle();
+    if (!m_errorPage->GetSafeHwnd()) {
+        CreatePage(*m_errorPage, rect);
+    }
+    IPage& loading = *m_pages[kLoadingPageIndex];
+    if (!loading.GetSafeHwnd()) {
+        CreatePage(loading, rect);
+    }
 }
 
 void CTesseraDlg::CreatePage(IPage& page, const CRect& rect)
@@ -196,6 +209,11 @@ void CTesseraDlg::CreatePage(IPage& page, const CRect& rect)
 void CTesseraDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const CRect& rect)
 {
     CreatePage(*page, rect);
+    AddPage(std::move(page));
+}
+
+void CTesseraDlg::AddPage(std::unique_ptr<IPage> page)
+{
     page->SetErrorHandler([this](const CString& title, const CString& text) { ShowErrorPage(title, text); });
     m_pages.push_back(std::move(page));
 }
@@ -343,6 +361,7 @@ void CTesseraDlg::ShowPage(int index)
     if (m_closing || index < 0 || index >= static_cast<int>(m_pages.size())) {
         return;
     }
+    EnsureStartPages();
     IPage& page = *m_pages[static_cast<std::size_t>(index)];
     page.ShowWindow(SW_SHOW);
     page.SetFocus();
@@ -368,6 +387,7 @@ void CTesseraDlg::ShowErrorPage(const CString& title, const CString& text)
     if (m_closing) {
         return;
     }
+    EnsureStartPages();
     if (m_currentPage >= 0 && m_currentPage < static_cast<int>(m_pages.size())) {
         m_pages[static_cast<std::size_t>(m_currentPage)]->ShowWindow(SW_HIDE);
     }
@@ -478,6 +498,10 @@ bool CTesseraDlg::OnSysCommand(WPARAM command, LPARAM)
 
 bool CTesseraDlg::OnPaint()
 {
+    if (!m_firstPaintSeen) {
+        m_firstPaintSeen = true;
+        SetupLog::StartupStep("first page painted");
+    }
     if (!IsIconic(m_hWnd)) {
         return false;
     }

@@ -28,6 +28,8 @@ public:
     static constexpr UINT WM_LOAD_COMPLETE = WM_USER + 3;
     // Posted to itself while it creates the configured pages, one page per message.
     static constexpr UINT WM_CREATE_NEXT_PAGE = WM_USER + 5;
+    // Posted to itself once the first page is up: the error and loading pages are made then.
+    static constexpr UINT WM_CREATE_START_PAGES = WM_USER + 6;
 
     explicit CTesseraDlg(CWnd* parent = nullptr);
     ~CTesseraDlg() override;
@@ -50,6 +52,10 @@ private:
     CRect PageRectangle();
     void CreatePage(IPage& page, const CRect& rect);
     void CreateAndAddPage(std::unique_ptr<IPage> page, const CRect& rect);
+    // Adds a page whose window is made later.
+    void AddPage(std::unique_ptr<IPage> page);
+    // Makes the windows of the error and loading pages, unless they are there.
+    void EnsureStartPages();
     LRESULT OnLoadCompleteMessage(WPARAM, LPARAM);
     // The one place that lists the pages following the loading page, in the wizard's order.
     void QueueConfiguredPages();
@@ -91,4 +97,5 @@ private:
     bool m_configurationArrived = false;
     // Pages waiting to be created. Creating them one per message keeps the window answering meanwhile.
     std::deque<std::unique_ptr<IPage>> m_pagesToCreate;
+    bool m_firstPaintSeen = false;
 };

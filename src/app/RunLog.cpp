@@ -67,6 +67,7 @@ RunLog::RunLog()
                << OnOff(configuration->m_heritagePages) << "; Windows " << OsVersionString() << ", WOW64 "
                << (MachineFacts::IsWow64() ? "yes" : "no");
     LogEntry() << "Command line: " << GetCommandLineW();
+    SetupLog::StartupStep("log opened");
 }
 
 RunLog::~RunLog()

@@ -8,7 +8,7 @@
 
 std::shared_ptr<Gdiplus::Bitmap> LoadImageFromBytes(const void* bytes, std::size_t size)
 {
-    if (!bytes || size == 0 || size > MAXUINT || !GdiPlusSession::IsRunning()) {
+    if (!bytes || size == 0 || size > MAXUINT || !GdiPlusSession::EnsureRunning()) {
         return {};
     }
     // The shell's memory stream keeps its own copy of the bytes.

@@ -1,9 +1,9 @@
 #include "framework/PrivateFolder.h"
 
-#include "framework/CryptoHandle.h"
 #include "framework/UniqueHandle.h"
 
 #include <windows.h>
+#include <ntsecapi.h>
 #include <sddl.h>
 
 #include <array>
@@ -59,10 +59,10 @@ namespace PrivateFolder {
 CString RandomName()
 {
     static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    // The system's generator directly: a cryptographic provider would load a library of its own on
+    // the way to the first page.
     std::array<BYTE, kNameLength> bytes{};
-    UniqueCryptProvider provider;
-    if (!CryptAcquireContextW(provider.Receive(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
-        !CryptGenRandom(provider.Get(), static_cast<DWORD>(bytes.size()), bytes.data())) {
+    if (!RtlGenRandom(bytes.data(), static_cast<ULONG>(bytes.size()))) {
         return CString();
     }
     CString name;

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -15,6 +16,8 @@ struct LogFile {
     std::mutex mutex;
     UniqueFileHandle file;
     CString path;
+    // Start-up steps noted before the log was open, written first when it opens.
+    std::vector<std::string> earlySteps;
 };
 
 LogFile& TheLog()
@@ -49,6 +52,16 @@ bool SetupLog::Open(const CString& path)
         error = GetLastError();
         opened = log.file.IsValid();
         log.path = opened ? path : CString();
+    }
+    if (opened) {
+        std::vector<std::string> early;
+        {
+            std::lock_guard lock(log.mutex);
+            early.swap(log.earlySteps);
+        }
+        for (const std::string& step : early) {
+            Write(step);
+        }
     }
     // The caller may ask why it failed (a name taken).
     SetLastError(error);
@@ -107,7 +120,18 @@ void SetupLog::StartupStep(std::string_view what)
     const auto ticks = [](const FILETIME& time) {
         return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     };
-    LogEntry() << "Start-up: " << what << " after " << (ticks(now) - ticks(created)) / 10000 << " ms";
+    std::string line = "Start-up: ";
+    line += what;
+    line += " after " + std::to_string((ticks(now) - ticks(created)) / 10000) + " ms";
+    LogFile& log = TheLog();
+    {
+        std::lock_guard lock(log.mutex);
+        if (!log.file) {
+            log.earlySteps.push_back(std::move(line));
+            return;
+        }
+    }
+    Write(line);
 }
 
 LogEntry::~LogEntry()

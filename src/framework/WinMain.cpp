@@ -1,5 +1,6 @@
 #include "framework/AfxGlobals.h"
 #include "framework/CWinApp.h"
+#include "framework/SetupLog.h"
 #include "framework/SystemLibraries.h"
 
 namespace {
@@ -13,6 +14,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     // Before anything that could load a library, a window and a message box included.
     SystemLibraries::HardenProcess();
+    SetupLog::StartupStep("entry point reached");
     if (SystemLibraries::RedirectedByDotLocal()) {
         return kRefusedToRun;
     }

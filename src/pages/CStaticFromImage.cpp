@@ -14,6 +14,7 @@ CStaticFromImage::CStaticFromImage()
 void CStaticFromImage::SetImage(std::shared_ptr<Gdiplus::Image> image)
 {
     m_image = std::move(image);
+    m_resourceId = 0;
     if (m_hWnd) {
         Invalidate(TRUE);
     }
@@ -21,7 +22,21 @@ void CStaticFromImage::SetImage(std::shared_ptr<Gdiplus::Image> image)
 
 void CStaticFromImage::LoadImage(UINT resourceId, const wchar_t* resourceType)
 {
-    SetImage(LoadImageResource(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId), resourceType));
+    m_image.reset();
+    m_resourceId = resourceId;
+    m_resourceType = resourceType;
+    if (m_hWnd) {
+        Invalidate(TRUE);
+    }
+}
+
+const std::shared_ptr<Gdiplus::Image>& CStaticFromImage::GetImage() const
+{
+    if (m_resourceId != 0) {
+        m_image = LoadImageResource(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_resourceId), m_resourceType);
+        m_resourceId = 0;
+    }
+    return m_image;
 }
 
 void CStaticFromImage::OnPaint()
@@ -35,7 +50,7 @@ void CStaticFromImage::OnPaint()
     auto brush = reinterpret_cast<HBRUSH>(
         ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hWnd)));
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-    if (m_image && GdiPlusSession::IsRunning()) {
+    if (GetImage() && GdiPlusSession::IsRunning()) {
         Gdiplus::Graphics graphics(dc);
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         graphics.DrawImage(m_image.get(), 0, 0, client.right - client.left, client.bottom - client.top);

@@ -14,11 +14,15 @@ public:
     CStaticFromImage();
 
     void SetImage(std::shared_ptr<Gdiplus::Image> image);
+    // A picture resource of this module, decoded when the control is first painted or asked for its
+    // image: a page that is never shown never decodes its picture.
     void LoadImage(UINT resourceId, const wchar_t* resourceType);
-    const std::shared_ptr<Gdiplus::Image>& GetImage() const { return m_image; }
+    const std::shared_ptr<Gdiplus::Image>& GetImage() const;
 
 private:
     void OnPaint();
 
-    std::shared_ptr<Gdiplus::Image> m_image;
+    mutable std::shared_ptr<Gdiplus::Image> m_image;
+    mutable UINT m_resourceId = 0;
+    const wchar_t* m_resourceType = nullptr;
 };

@@ -16,8 +16,17 @@ public:
     int CurrentPage() const { return m_dialog.m_currentPage; }
     int PageCount() const { return static_cast<int>(m_dialog.m_pages.size()); }
     IPage& Page(int index) const { return *m_dialog.m_pages.at(static_cast<std::size_t>(index)); }
-    LoadingPage& Loading() const { return dynamic_cast<LoadingPage&>(Page(1)); }
-    ErrorPage& Error() const { return *m_dialog.m_errorPage; }
+    // The two pages whose windows are made once the first page is up, made now if they are not yet.
+    LoadingPage& Loading() const
+    {
+        m_dialog.EnsureStartPages();
+        return dynamic_cast<LoadingPage&>(Page(1));
+    }
+    ErrorPage& Error() const
+    {
+        m_dialog.EnsureStartPages();
+        return *m_dialog.m_errorPage;
+    }
     bool ErrorShown() const { return m_dialog.m_errorShown; }
     std::shared_ptr<LanguageManager> Languages() const { return m_dialog.m_languageManager; }
 

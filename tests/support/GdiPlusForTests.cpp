@@ -17,6 +17,7 @@ GdiPlusOutage::GdiPlusOutage()
 {
     TestGdiPlusSession().reset();
     m_failed.emplace(kUnknownVersion);
+    m_failed->Start();
 }
 
 GdiPlusOutage::~GdiPlusOutage()
