@@ -1,6 +1,6 @@
 // Downloads one URL with the setup's DownloadManager, the way the download page does (a std::async task
 // posting progress to a window whose messages this thread pumps), and prints the time taken and the
-// process's peak memory:   download_benchmark URL FOLDER
+// process's peak memory:   download_benchmark [--wininet] URL FOLDER   (--wininet: that transport alone)
 // With --bare it only reads the body over the same WinHTTP transfer and drops it, which shows what
 // Wine's WinHTTP itself allows:   download_benchmark --bare URL
 #include "profile/ConfigurationManager.h"
@@ -80,8 +80,13 @@ int wmain(int argc, wchar_t** argv)
             return 1;
         }
     }
+    const bool winInet = argc == 4 && std::wstring(argv[1]) == L"--wininet";
+    if (winInet) {
+        ++argv;
+        --argc;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: download_benchmark URL FOLDER | --bare URL\n");
+        std::fprintf(stderr, "usage: download_benchmark [--wininet] URL FOLDER | --bare URL\n");
         return 2;
     }
     ConfigurationManager::Instance()->m_tempFolder = argv[2];
@@ -91,7 +96,9 @@ int wmain(int argc, wchar_t** argv)
 
     const auto start = std::chrono::steady_clock::now();
     const DownloadManager::Order order{CString(argv[1]), CString(L"setup-download.bin"), true, std::nullopt};
-    auto task = std::async(std::launch::async, [&manager, &order, window] { return manager->DownloadFile(order, window); });
+    auto task = std::async(std::launch::async, [&manager, &order, window, winInet] {
+        return winInet ? manager->DownloadFileWinInet(order, window) : manager->DownloadFile(order, window);
+    });
     while (task.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         MSG message;
