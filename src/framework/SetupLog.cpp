@@ -16,7 +16,8 @@ struct LogFile {
     std::mutex mutex;
     UniqueFileHandle file;
     CString path;
-    // Start-up steps noted before the log was open, written first when it opens.
+    // Start-up steps noted before the log was open, written with the first step after it (the run's
+    // heading comes first).
     std::vector<std::string> earlySteps;
 };
 
@@ -52,16 +53,6 @@ bool SetupLog::Open(const CString& path)
         error = GetLastError();
         opened = log.file.IsValid();
         log.path = opened ? path : CString();
-    }
-    if (opened) {
-        std::vector<std::string> early;
-        {
-            std::lock_guard lock(log.mutex);
-            early.swap(log.earlySteps);
-        }
-        for (const std::string& step : early) {
-            Write(step);
-        }
     }
     // The caller may ask why it failed (a name taken).
     SetLastError(error);
@@ -124,12 +115,17 @@ void SetupLog::StartupStep(std::string_view what)
     line += what;
     line += " after " + std::to_string((ticks(now) - ticks(created)) / 10000) + " ms";
     LogFile& log = TheLog();
+    std::vector<std::string> early;
     {
         std::lock_guard lock(log.mutex);
         if (!log.file) {
             log.earlySteps.push_back(std::move(line));
             return;
         }
+        early.swap(log.earlySteps);
+    }
+    for (const std::string& step : early) {
+        Write(step);
     }
     Write(line);
 }

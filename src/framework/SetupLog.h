@@ -27,7 +27,7 @@ public:
     static CString AddressOf(const CString& url);
 
     // "Start-up: <what> after N ms", counted from the creation of the process: the time line of what
-    // comes before the first page. Steps noted before the log opens are written when it does.
+    // comes before the first page. Steps noted before the log opens are written with the first step after.
     static void StartupStep(std::string_view what);
 };
 
