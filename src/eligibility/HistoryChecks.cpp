@@ -42,8 +42,11 @@ Refusal HistoryChecks::CheckNoShowPeriod(const Package& offer) const
     if (slash == std::string::npos) {
         return std::nullopt;
     }
-    const auto until = RegistryAccess::ReadValueAsText(L"hkey_local_machine", Utf8ToWide(path.substr(0, slash)),
-                                                       Utf8ToWide(path.substr(slash + 1)), m_cache);
+    // Lower-cased like every other path the checks read: the cache compares lower-case names.
+    const auto until = RegistryAccess::ReadValueAsText(L"hkey_local_machine",
+                                                       RegistryPaths::Lower(Utf8ToWide(path.substr(0, slash))),
+                                                       RegistryPaths::Lower(Utf8ToWide(path.substr(slash + 1))),
+                                                       m_cache);
     if (!until) {
         return std::nullopt;
     }

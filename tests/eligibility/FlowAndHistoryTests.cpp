@@ -232,6 +232,15 @@ TEST_CASE("A shown pn offer writes its no-show record, which keeps it away until
     key.Reset();
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyPath.c_str());
 
+    // Spelt in any case, as a configuration may spell it: the pass finds the record it wrote.
+    const json mixedCase{{"pn", true}, {"pnr", "software\\" + keyPath.substr(9) + "\\Until"}};
+    REQUIRE(MakeOffer(mixedCase, "pn-mixed")->WriteNoShowRecord());
+    {
+        Pass pass(10);
+        CHECK_FALSE(pass.Offer("pn-mixed", mixedCase));
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+
     const auto noBackslash = MakeOffer({{"pn", true}, {"pnr", "offer"}}, "plain");
     CHECK_FALSE(noBackslash->WriteNoShowRecord());
     Pass pass(10);
