@@ -60,9 +60,10 @@ void ProductPage::UpdateTexts()
     if (text.IsEmpty()) {
         return;
     }
-    text.Replace(L"[PACKAGE_NAME]", LinkMarkup::Text(AnsiToCString(m_package->m_displayName)));
-    text.Replace(L"[PACKAGE_PRIVACY_URL]", LinkMarkup::Address(AnsiToCString(m_package->m_privacyUrl)));
-    text.Replace(L"[PACKAGE_EULA_URL]", LinkMarkup::Address(AnsiToCString(m_package->m_eulaUrl)));
+    // The configuration is UTF-8, and so are the offer's texts taken from it.
+    text.Replace(L"[PACKAGE_NAME]", LinkMarkup::Text(Utf8ToCString(m_package->m_displayName)));
+    text.Replace(L"[PACKAGE_PRIVACY_URL]", LinkMarkup::Address(Utf8ToCString(m_package->m_privacyUrl)));
+    text.Replace(L"[PACKAGE_EULA_URL]", LinkMarkup::Address(Utf8ToCString(m_package->m_eulaUrl)));
     m_link.SetWindowText(text);
 }
 

@@ -16,12 +16,15 @@ using nlohmann::json;
 
 namespace {
 
+// Offer 1's name: accented Latin, Greek and Cyrillic, in UTF-8 as the configuration carries it.
+const char kWorldlyName[] = "Cr\u00e8me Br\u00fbl\u00e9e \u03a9mega \u0429\u0438\u0442";
+
 // An offer every machine admits; cfs: its flow rules.
 json OfferElement(int index, const json& cfs = json::object())
 {
     const std::string id = "of-" + std::to_string(index);
     json ps{{"i", "offer-" + std::to_string(index % 3 + 1) + ".png"},
-            {"dn", "Offer " + std::to_string(index)},
+            {"dn", index == 1 ? std::string(kWorldlyName) : "Offer " + std::to_string(index)},
             {"u", "dl/" + id + ".exe"},
             {"cp", "https://" + id + ".example/privacy"},
             {"ctu", "https://" + id + ".example/eula"},
@@ -105,6 +108,11 @@ TEST_CASE("Offer pages decide with the user, and the sequencing passes over what
             CHECK(flow.ShownOffer() == "of-" + std::to_string(offer));
             CHECK(IsShownInItsPage(GetDlgItem(flow.Shown().m_hWnd, IDC_SKIP_ALL)) == (offer != 3));
             CHECK((flow.Shown().GetPackage()->m_image == nullptr) == (offer == 2));
+            if (offer == 1) {
+                // Shown exactly as configured, spaces and all.
+                const CString disclaimer = ControlText(flow.Shown().m_hWnd, IDC_OFFER_DISCLAIMER);
+                CHECK(disclaimer.Find(L"\"Cr\u00e8me Br\u00fbl\u00e9e \u03a9mega \u0429\u0438\u0442\"") >= 0);
+            }
             flow.Click(IDC_ACCEPT);
         }
         CHECK(flow.peer.Page(flow.peer.CurrentPage()).GetPageName() == flow.after);
