@@ -115,8 +115,6 @@ void ReadPnBlock(const json& ps, Package& package)
     pn.apiKey = Optional<std::string>(ps, "pnak", "");
     pn.historyPath = package.ExpandParameters(Optional<std::string>(ps, "pnr", ""));
     pn.op = Optional<std::string>(ps, "pnop", "");
-    pn.si = Optional(ps, "pnsi", false);
-    pn.la = Optional<std::string>(ps, "la", "");
 
     PackageParameters& parameters = package.m_params;
     parameters["pnrparam"] = PnrParameter(ps);

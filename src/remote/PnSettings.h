@@ -11,7 +11,5 @@ struct PnSettings {
     std::string apiKey;        // "pnak"
     std::string historyPath;   // "pnr": key path below HKEY_LOCAL_MACHINE, a backslash, the value name
     std::string op;            // "pnop"
-    bool si = false;           // "pnsi"
     std::string stubParams;    // "sp"
-    std::string la;            // "la"
 };
