@@ -1,6 +1,7 @@
 """Sends an answer, bent by a fault step: missing length, cut short, reset, slow."""
 
 import fcntl
+import select
 import struct
 import termios
 import time
@@ -9,6 +10,8 @@ from .bodies import BytesBody, rechunk, take
 from .connection import abort_with_reset
 
 SEND_QUEUE_WAIT = 2.0
+# A stalled answer gives up after this even when the client never does.
+STALL_LIMIT = 300.0
 
 
 class Response:
@@ -41,6 +44,19 @@ def _wait_until_sent(connection):
         if struct.unpack("i", pending)[0] == 0:
             return
         time.sleep(0.005)
+
+
+def _stall(connection):
+    """Sends nothing more and keeps the connection open until the client closes it."""
+    deadline = time.monotonic() + STALL_LIMIT
+    while time.monotonic() < deadline:
+        readable, _, _ = select.select([connection], [], [], 0.2)
+        if readable:
+            try:
+                if not connection.recv(4096):
+                    return
+            except OSError:
+                return
 
 
 def deliver(handler, response, step):
@@ -85,9 +101,14 @@ def _deliver(handler, response, step):
     handler.end_headers()
     if head_only:
         return "complete"
-    limit = step.get("truncate", step.get("reset_after"))
+    limit = step.get("truncate", step.get("reset_after", step.get("stall_after")))
     chunks = body.chunks() if limit is None else take(body.chunks(), limit)
     _write(handler, chunks, step.get("slow"))
+    if "stall_after" in step:
+        handler.wfile.flush()
+        handler.close_connection = True
+        _stall(handler.connection)
+        return "stalled"
     if "truncate" in step:
         handler.close_connection = True
         return "truncated"

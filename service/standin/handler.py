@@ -101,7 +101,7 @@ class StandInHandler(BaseHTTPRequestHandler):
         chain_match = CHAIN_PATH.fullmatch(urlsplit(self.path).path)
         if chain_match:
             return self._follow_chain(chain_match.group(1), int(chain_match.group(2)), body, entry)
-        step = state.next_fault(self.path) or {}
+        step = state.next_fault(self.path, body) or {}
         if step:
             state.recorder.update(entry, fault=step)
         # The normal answer is always worked out, before any delay: its checks and

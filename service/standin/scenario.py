@@ -11,7 +11,7 @@ SCENARIO_KEYS = {"description", "extends", "config", "escape_spaces", "invalid_r
                  "faults"}
 BODY_SOURCE_KINDS = {"file", "generate", "text"}
 STEP_KEYS = {"status", "body", "content_type", "redirect", "location", "drop", "no_content_length", "truncate",
-             "reset_after", "slow", "delay", "repeat"}
+             "reset_after", "stall_after", "slow", "delay", "new_bodies_only", "repeat"}
 
 
 class ScenarioError(ValueError):
@@ -73,7 +73,7 @@ def _check_step(path, step):
              f"faults[{path}].location must be a string")
     _require(not ("location" in step and "redirect" in step),
              f"faults[{path}]: location excludes redirect")
-    for key in ("redirect", "truncate", "reset_after"):
+    for key in ("redirect", "truncate", "reset_after", "stall_after"):
         _require(key not in step or _is_count(step[key]), f"faults[{path}].{key} must be a count")
     _require("delay" not in step or _is_seconds(step["delay"]), f"faults[{path}].delay: seconds")
     if "slow" in step:
@@ -83,6 +83,8 @@ def _check_step(path, step):
                  f"faults[{path}].slow needs a chunk size and an interval")
     _require(not ("truncate" in step and ("reset_after" in step or "no_content_length" in step)),
              f"faults[{path}]: truncate excludes reset_after and no_content_length")
+    _require(not ("stall_after" in step and ({"truncate", "reset_after", "no_content_length"} & step.keys())),
+             f"faults[{path}]: stall_after excludes truncate, reset_after and no_content_length")
 
 
 def _fault_plan(path, plan):

@@ -1,5 +1,6 @@
 """The service's mutable state: current scenario, fault counters, redirect chains, records."""
 
+import hashlib
 import threading
 
 from .records import Recorder
@@ -23,6 +24,7 @@ class ServiceState:
         self._scenario = scenario
         self._counters = {}
         self._chains = {}
+        self._bodies_seen = {}
 
     @property
     def scenario(self):
@@ -43,16 +45,28 @@ class ServiceState:
     def _restart_faults(self):
         self._counters.clear()
         self._chains.clear()
+        self._bodies_seen.clear()
 
-    def next_fault(self, target):
-        """The fault step for this request of `target`, or None for the normal answer."""
+    def next_fault(self, target, body=b""):
+        """The fault step for this request of `target`, or None for the normal answer.
+
+        A step with "new_bodies_only" passes over a body this path has had before: that request gets
+        the normal answer and leaves the step for the next one.
+        """
         with self._lock:
             key = self._scenario.lookup(self._scenario.faults, target)
             if key is None:
                 return None
             index = self._counters.get(key, 0)
+            step = self._scenario.faults[key].step(index)
+            if step and step.get("new_bodies_only"):
+                seen = self._bodies_seen.setdefault(key, set())
+                digest = hashlib.sha256(body).digest()
+                if digest in seen:
+                    return None
+                seen.add(digest)
             self._counters[key] = index + 1
-            return self._scenario.faults[key].step(index)
+            return step
 
     def start_chain(self, chain):
         with self._lock:

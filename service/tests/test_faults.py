@@ -48,6 +48,13 @@ class FaultPlanTests(ServiceTestCase):
                 statuses = [self.service.request("GET", "/f/a.bin")[0] for _ in range(5)]
                 self.assertEqual(statuses, [500, 502, 502, 502, 502])
 
+    def test_a_step_for_new_bodies_only_answers_every_second_attempt(self):
+        self.service.load({"config": {"o": []}, "faults": {"/o": [
+            {"status": 500, "new_bodies_only": True, "repeat": True}]}})
+        first, second = compact(REQUEST_DOCUMENT), compact(dict(REQUEST_DOCUMENT, l="de"))
+        statuses = [self.service.request("POST", "/o", body)[0] for body in (first, second, first, second, first)]
+        self.assertEqual(statuses, [500, 500, 200, 200, 200])
+
     def test_plans_count_per_path_and_restart_on_reset(self):
         self.service.load({"files": {"/f/a.bin": generated_file(), "/f/b.bin": generated_file()},
                            "faults": {"/f/a.bin": [{"status": 503}]}})
@@ -144,6 +151,21 @@ class BodyFaultTests(ServiceTestCase):
         self.assertIsInstance(error, ConnectionResetError)
         self.assertNotIn("content-length", header_names(head))
         self.assertEqual(body, self.expected[:5000])
+
+    def test_stalled_body_sends_part_then_nothing_until_the_client_leaves(self):
+        self.load_fault({"stall_after": 3000})
+        connection = self.service.connection(timeout=1.0)
+        connection.request("GET", "/f/a.bin")
+        response = connection.getresponse()
+        self.assertEqual(response.getheader("Content-Length"), str(SIZE))
+        self.assertEqual(response.read(3000), self.expected[:3000])
+        with self.assertRaises(TimeoutError):
+            response.read(1)
+        connection.close()
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and self.service.requests()[-1]["outcome"] != "stalled":
+            time.sleep(0.05)
+        self.assertEqual(self.service.requests()[-1]["outcome"], "stalled")
 
     def test_slow_body_and_delay_take_their_time(self):
         cases = (({"slow": {"chunk": 20_000, "interval": 0.1}}, 0.9),
