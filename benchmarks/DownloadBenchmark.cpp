@@ -5,7 +5,7 @@
 // Wine's WinHTTP itself allows:   download_benchmark --bare URL
 #include "profile/ConfigurationManager.h"
 #include "transfer/DownloadManager.h"
-#include "transfer/DownloadMessages.h"
+#include "framework/PrivateMessages.h"
 #include "transfer/WinHttpTransfer.h"
 
 #include <windows.h>
@@ -57,7 +57,7 @@ PROCESS_MEMORY_COUNTERS Memory()
 int ReadOnly(const wchar_t* url)
 {
     const auto start = std::chrono::steady_clock::now();
-    WinHttpTransfer transfer(url, WinHttpTransfer::Client::FileDownload);
+    WinHttpTransfer transfer(url, WinHttpTransfer::Client::FileDownload, DownloadManager::kFileLimits);
     std::vector<char> buffer(64 * 1024);
     unsigned long long total = 0;
     while (const std::uint32_t read = transfer.Read(buffer.data(), static_cast<std::uint32_t>(buffer.size()))) {

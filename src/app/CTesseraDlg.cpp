@@ -3,8 +3,11 @@
 #include "app/CAboutDlg.h"
 #include "app/FolderCleanup.h"
 #include "framework/AfxGlobals.h"
+#include "framework/PaintContext.h"
 #include "framework/MessagePump.h"
+#include "framework/PrivateMessages.h"
 #include "framework/SetupLog.h"
+#include "framework/Worker.h"
 #include "locale/LanguageManager.h"
 #include "pages/ConfigurationsPageKVHeritage.h"
 #include "pages/DownloadPageDlm.h"
@@ -23,10 +26,8 @@
 #include "profile/BuildConstants.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
-#include "remote/Package.h"
 #include "remote/TelemetryNames.h"
 #include "resource.h"
-#include "transfer/DownloadManager.h"
 
 namespace {
 
@@ -42,10 +43,19 @@ bool HasCloseItem(HMENU menu)
     return GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != static_cast<UINT>(-1);
 }
 
-// Waits until no telemetry send of the package is running, keeping the thread's messages flowing.
-void WaitForTelemetry(Package& package)
+std::chrono::milliseconds Remaining(std::chrono::steady_clock::time_point deadline)
 {
-    PumpMessagesUntil([&package] { return package.PendingEvents() == 0; });
+    const auto now = std::chrono::steady_clock::now();
+    return now < deadline ? std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)
+                          : std::chrono::milliseconds(0);
+}
+
+// Sends the package's quit event and waits, keeping the thread's messages flowing, until no send of the
+// package runs or the deadline has come.
+void SendQuit(Package& package, std::chrono::steady_clock::time_point deadline)
+{
+    package.SendEvent(EventId::Quit, nullptr);
+    PumpMessagesUntil([&package] { return package.PendingEvents() == 0; }, Remaining(deadline));
 }
 
 }  // namespace
@@ -53,7 +63,7 @@ void WaitForTelemetry(Package& package)
 CTesseraDlg::CTesseraDlg(CWnd* parent)
     : CDialogEx(IDD_TESSERA_DIALOG, parent),
       m_hIcon(LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_languageManager(std::make_shared<LanguageManager>(this))
+      m_languageManager(std::make_shared<LanguageManager>())
 {
     m_messageMap.OnMessageOrDefault(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l, LRESULT&) { return OnSysCommand(w, l); });
     m_messageMap.OnMessageOrDefault(WM_PAINT, [this](WPARAM, LPARAM, LRESULT&) { return OnPaint(); });
@@ -66,13 +76,9 @@ CTesseraDlg::CTesseraDlg(CWnd* parent)
 
 CTesseraDlg::~CTesseraDlg()
 {
+    // Workers hold what they touch; a dialog that goes without EndRun (a test's) stops them starting more.
+    m_run->Cancel();
     ReleaseImages();
-    // A download cut short by a quit still held its file when the folder was removed. Destroying the
-    // pages waits for their tasks, after which the folder can go.
-    m_pages.clear();
-    if (m_closing) {
-        RemoveTempFolder();
-    }
 }
 
 void CTesseraDlg::DoDataExchange(CDataExchange* exchange)
@@ -169,10 +175,10 @@ bool CTesseraDlg::CreateInitialPages()
     }
     SetupLog::StartupStep("language page created");
     auto loading = std::make_unique<LoadingPage>(m_languageManager, this);
-    // May run on the thread that fetched the last image: it holds the delivery, never the dialog.
-    m_offerDelivery = std::make_shared<OfferDelivery>(m_hWnd, WM_LOAD_COMPLETE);
-    loading->m_completionHandler = [delivery = m_offerDelivery](std::vector<std::shared_ptr<Package>> offers) {
-        delivery->Deliver(std::move(offers));
+    // Called from the loading page's own message: the pages are built from a message of the dialog's.
+    loading->m_completionHandler = [this](std::vector<std::shared_ptr<Package>> offers) {
+        m_deliveredOffers = std::move(offers);
+        PostMessage(WM_LOAD_COMPLETE);
     };
     AddPage(std::move(loading));
     PostMessage(WM_CREATE_START_PAGES);
@@ -201,6 +207,7 @@ void CTesseraDlg::CreatePage(IPage& page, const CRect& rect)
     page.Create(page.TemplateId(), this);
     page.SetBackgroundColor(ConfigurationManager::Instance()->m_backgroundColor, TRUE);
     page.SetButtonHandler([this](ButtonType type) { OnPageButton(type); });
+    page.SetRun(m_run);
     page.ShowWindow(SW_HIDE);
     // Pages go above the frame and the band they overlap, so those never paint over a page.
     page.SetWindowPos(nullptr, rect.left, rect.top, rect.Width(), rect.Height(), SWP_NOACTIVATE);
@@ -221,7 +228,7 @@ void CTesseraDlg::AddPage(std::unique_ptr<IPage> page)
 LRESULT CTesseraDlg::OnLoadCompleteMessage(WPARAM, LPARAM)
 {
     // A late message while quitting, or a second one, must not build pages on a closing window.
-    std::optional<OfferDelivery::Offers> offers = m_offerDelivery ? m_offerDelivery->Take() : std::nullopt;
+    std::optional<std::vector<std::shared_ptr<Package>>> offers = std::exchange(m_deliveredOffers, std::nullopt);
     if (m_closing || !offers || m_configurationArrived) {
         return 0;
     }
@@ -331,12 +338,11 @@ void CTesseraDlg::OnPageButton(ButtonType type)
         break;
     case ButtonType::Close:
         LogEntry() << "Quit: Close on the error page";
-        EndDialog(1);
+        EndRun(false, 1);
         break;
     case ButtonType::Finish:
         LogEntry() << "Finished";
-        RemoveTempFolder();
-        EndDialog(1);
+        EndRun(false, 1);
         break;
     }
 }
@@ -353,6 +359,7 @@ void CTesseraDlg::StartSetupPackage()
         configuration->m_setupPackage =
             std::make_shared<Package>(request, true, CString(), CString(), CString(), CString(), 0);
     }
+    configuration->m_setupPackage->m_run = m_run;
     configuration->m_setupPackage->SendEvent(EventId::SetupStarted, nullptr);
 }
 
@@ -445,7 +452,6 @@ void CTesseraDlg::OnClose()
     if (m_closing) {
         return;
     }
-    const auto configuration = ConfigurationManager::Instance();
     const int pageCount = static_cast<int>(m_pages.size());
     const bool configurationPending = pageCount == kPagesBeforeConfiguration;
     if (!m_errorShown && (m_currentPage < pageCount - 1 || configurationPending)) {
@@ -454,27 +460,43 @@ void CTesseraDlg::OnClose()
             return;
         }
     }
-    m_closing = true;
-    if (m_offerDelivery) {
-        m_offerDelivery->Close();
-    }
     LogEntry() << "Quit: the window was closed on " << ShownPageName();
+    EndRun(true, IDCANCEL);
+}
+
+void CTesseraDlg::EndRun(bool quitting, INT_PTR result)
+{
+    if (m_closing) {
+        return;
+    }
+    m_closing = true;
+    // From here on nothing starts: no page, no download, no installer, no further configuration attempt.
+    m_run->Cancel();
     m_singleInstanceMutex.Reset();
     ShowWindow(SW_HIDE);
-    configuration->m_quitRequested = true;
-    DownloadManager::Instance()->m_cancelled = true;
 
-    const auto shownOffers = configuration->m_shownOffers;
-    for (const auto& offer : shownOffers) {
-        offer->SendEvent(EventId::Quit, nullptr);
-        WaitForTelemetry(*offer);
+    const auto deadline = std::chrono::steady_clock::now() + kEndOfRunBound;
+    const auto configuration = ConfigurationManager::Instance();
+    if (quitting) {
+        for (const auto& offer : configuration->m_shownOffers) {
+            SendQuit(*offer, deadline);
+        }
+        if (const auto setup = configuration->m_setupPackage) {
+            SendQuit(*setup, deadline);
+        }
     }
-    if (const auto setup = configuration->m_setupPackage) {
-        setup->SendEvent(EventId::Quit, nullptr);
-        WaitForTelemetry(*setup);
+    // Every send still running, a second attempt of an earlier event among them, and every worker: a
+    // download cut short lets go of its file once it has seen the cancellation.
+    if (!PumpMessagesUntil([] { return Package::SendsRunning() == 0 && WorkersRunning() == 0; },
+                           Remaining(deadline))) {
+        LogEntry() << Package::SendsRunning() << " telemetry send(s) and " << WorkersRunning()
+                   << " worker(s) still running at the end of the run";
+    }
+    for (const auto& page : m_pages) {
+        page->OnRunEnded();
     }
     RemoveTempFolder();
-    EndDialog(IDCANCEL);
+    EndDialog(result);
 }
 
 HBRUSH CTesseraDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind)
@@ -505,22 +527,25 @@ bool CTesseraDlg::OnPaint()
     if (!IsIconic(m_hWnd)) {
         return false;
     }
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hWnd, &paint);
+    const PaintContext paint(m_hWnd);
+    const HDC dc = paint.Get();
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     GetClientRect(&client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(dc, x, y, m_hIcon);
-    EndPaint(m_hWnd, &paint);
     return true;
 }
 
 void CTesseraDlg::ReleaseImages()
 {
+    // Every admitted offer's, shown or not: a send still running may hold its package past GDI+.
     const auto configuration = ConfigurationManager::Instance();
-    for (const auto* offers : {&configuration->m_acceptedOffers, &configuration->m_shownOffers}) {
+    using Offers = std::vector<std::shared_ptr<Package>>;
+    const std::initializer_list<const Offers*> lists{&m_offerSequence.Offers(), &configuration->m_acceptedOffers,
+                                                     &configuration->m_shownOffers};
+    for (const Offers* offers : lists) {
         for (const auto& offer : *offers) {
             offer->m_image.reset();
         }

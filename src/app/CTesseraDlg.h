@@ -1,35 +1,39 @@
 #pragma once
 
-#include "app/OfferDelivery.h"
 #include "app/OfferSequencer.h"
 #include "framework/CBrush.h"
+#include "framework/Cancellation.h"
 #include "framework/CDialogEx.h"
 #include "framework/CRect.h"
 #include "framework/CStatic.h"
 #include "framework/UniqueHandle.h"
 #include "pages/ButtonType.h"
 #include "pages/CStaticFromImage.h"
+#include "remote/Package.h"
 
 #include <deque>
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ErrorPage;
 class IPage;
 class LanguageManager;
-class Package;
 
 // The main window of the setup: it owns the wizard pages, shows one at a time inside its frame,
 // reacts to every page's buttons, adds the rest of the wizard once the configuration has arrived,
-// shows the error page on request and asks before the user quits.
+// shows the error page on request and asks before the user quits. It owns the run's cancellation and
+// hands it to every page; every way out (quit, Finish, Close on the error page) goes through EndRun.
 class CTesseraDlg : public CDialogEx {
 public:
-    // Posted to the dialog, both parameters 0, once the offers have been handed over.
-    static constexpr UINT WM_LOAD_COMPLETE = WM_USER + 3;
-    // Posted to itself while it creates the configured pages, one page per message.
-    static constexpr UINT WM_CREATE_NEXT_PAGE = WM_USER + 5;
-    // Posted to itself once the first page is up: the error and loading pages are made then.
-    static constexpr UINT WM_CREATE_START_PAGES = WM_USER + 6;
+    // How long the end of a run waits, the window already hidden, for the telemetry still on its way
+    // (and for the workers, which end at once on the cancellation unless a transfer is waiting for data).
+    // Each event gets all its attempts; an attempt with a host that never answers ends at the exchange's
+    // limits (every stage at its limit), and the pause between attempts is cut short once the run has
+    // ended: 2 attempts x (2 + 2 + 2 + 3) s = 18 s. Events still out at the bound are lost with the process.
+    static constexpr std::chrono::milliseconds kEndOfRunBound =
+        Package::kTelemetryAttempts * Package::kTelemetryLimits.Total();
 
     explicit CTesseraDlg(CWnd* parent = nullptr);
     ~CTesseraDlg() override;
@@ -70,6 +74,10 @@ private:
     CString ShownPageName() const;
     void RemoveTempFolder();
     void OnClose();
+    // Ends the run: hides the window, cancels the run so that nothing starts any more, sends the quit
+    // events when quitting, waits for the sends within kEndOfRunBound, removes the temporary folder and
+    // ends the dialog.
+    void EndRun(bool quitting, INT_PTR result);
     bool OnSysCommand(WPARAM command, LPARAM lParam);
     bool OnPaint();
     void ReleaseImages();
@@ -89,8 +97,10 @@ private:
     CStatic m_band;
     // The offers that passed the checks (one offer page each), the cursor and the sticky flags.
     OfferSequencer m_offerSequence;
-    // Brings the offers over from the loading threads; closed when the user quits.
-    std::shared_ptr<OfferDelivery> m_offerDelivery;
+    // The offers the loading page handed over, until WM_LOAD_COMPLETE takes them.
+    std::optional<std::vector<std::shared_ptr<Package>>> m_deliveredOffers;
+    // The run: cancelled once it ends, however it ends.
+    std::shared_ptr<Cancellation> m_run = std::make_shared<Cancellation>();
     UniqueKernelHandle m_singleInstanceMutex;
     bool m_closing = false;
     // The pages the configuration brings have been added; they are added once.

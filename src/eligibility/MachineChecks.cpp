@@ -19,12 +19,9 @@ namespace {
 std::wstring DesktopDriveRoot()
 {
     PWSTR path = nullptr;
-    std::wstring root;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, reinterpret_cast<HANDLE>(-1), &path)) && path) {
-        root = std::wstring(path).substr(0, 3);
-    }
-    CoTaskMemFree(path);
-    return root;
+    const HRESULT result = SHGetKnownFolderPath(FOLDERID_Desktop, 0, reinterpret_cast<HANDLE>(-1), &path);
+    const UniqueCoTaskMemory owner(path);
+    return SUCCEEDED(result) && path ? std::wstring(path).substr(0, 3) : std::wstring();
 }
 
 // A dotted version as numbers: empty pieces are skipped, a piece without leading digits is 0.

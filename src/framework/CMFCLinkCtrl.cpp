@@ -1,6 +1,9 @@
 #include "framework/CMFCLinkCtrl.h"
 
+#include "framework/PaintContext.h"
+#include "framework/SelectedObject.h"
 #include "framework/WebAddress.h"
+#include "framework/WindowContext.h"
 
 namespace {
 
@@ -47,12 +50,12 @@ void CMFCLinkCtrl::SizeToContent(BOOL, BOOL)
         return;
     }
     const CString text = GetWindowText();
-    HDC dc = ::GetDC(m_hWnd);
-    HGDIOBJ previous = ::SelectObject(dc, UnderlinedFont());
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc, text, text.GetLength(), &extent);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(m_hWnd, dc);
+    {
+        const WindowContext dc(m_hWnd);
+        const SelectedObject font(dc.Get(), UnderlinedFont());
+        ::GetTextExtentPoint32W(dc.Get(), text, text.GetLength(), &extent);
+    }
     // One pixel more than the text, so the last letter's underline is not cut off.
     SetWindowPos(nullptr, 0, 0, extent.cx + 1, extent.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Invalidate(TRUE);
@@ -60,19 +63,17 @@ void CMFCLinkCtrl::SizeToContent(BOOL, BOOL)
 
 void CMFCLinkCtrl::OnPaint()
 {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    const PaintContext paint(m_hWnd);
+    const HDC dc = paint.Get();
     RECT client;
     GetClientRect(&client);
     HWND parent = ::GetParent(m_hWnd);
     auto brush = reinterpret_cast<HBRUSH>(
         ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hWnd)));
     ::FillRect(dc, &client, brush ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
-    HGDIOBJ previous = ::SelectObject(dc, UnderlinedFont());
+    const SelectedObject font(dc, UnderlinedFont());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kLinkColour);
     const CString text = GetWindowText();
     ::DrawTextW(dc, text, text.GetLength(), &client, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-    ::SelectObject(dc, previous);
-    ::EndPaint(m_hWnd, &paint);
 }

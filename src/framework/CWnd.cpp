@@ -254,16 +254,6 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::PostMessageW(m_hWnd, message, wParam, lParam);
 }
 
-UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse)
-{
-    return ::SetTimer(m_hWnd, id, elapse, nullptr);
-}
-
-BOOL CWnd::KillTimer(UINT_PTR id)
-{
-    return ::KillTimer(m_hWnd, id);
-}
-
 BOOL CWnd::DestroyWindow()
 {
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;

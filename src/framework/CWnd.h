@@ -56,8 +56,6 @@ public:
     HFONT GetFont() const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    UINT_PTR SetTimer(UINT_PTR id, UINT elapse);
-    BOOL KillTimer(UINT_PTR id);
     BOOL DestroyWindow();
 
     // Goes through the message-box seam, so tests can answer instead of a user.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -83,6 +84,8 @@ using GdiObjectTraits = ZeroHandleTraits<GdiType, &DeleteObject>;
 using GlobalMemoryTraits = ZeroHandleTraits<HGLOBAL, &GlobalFree>;
 using LocalMemoryTraits = ZeroHandleTraits<HLOCAL, &LocalFree>;
 using ModuleTraits = ZeroHandleTraits<HMODULE, &FreeLibrary>;
+// Memory the shell and COM hand out (SHGetKnownFolderPath's path).
+using CoTaskMemoryTraits = ZeroHandleTraits<void*, &CoTaskMemFree>;
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
@@ -93,3 +96,4 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueCoTaskMemory = UniqueHandle<CoTaskMemoryTraits>;

@@ -1,4 +1,4 @@
-#include "framework/Pauses.h"
+#include "framework/Waits.h"
 
 #include <atomic>
 
@@ -8,11 +8,11 @@ std::atomic<int> g_scale{100};
 
 }  // namespace
 
-namespace Pauses {
+namespace Waits {
 
-std::chrono::milliseconds Of(std::chrono::milliseconds pause)
+std::chrono::milliseconds Of(std::chrono::milliseconds wait)
 {
-    return pause * g_scale.load() / 100;
+    return wait * g_scale.load() / 100;
 }
 
 int Scale()
@@ -25,4 +25,4 @@ void SetScale(int percent)
     g_scale = percent;
 }
 
-}  // namespace Pauses
+}  // namespace Waits

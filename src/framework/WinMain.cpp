@@ -22,8 +22,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     if (!application) {
         return 1;
     }
-    if (!application->InitInstance()) {
-        return application->ExitInstance();
-    }
-    return application->Run();
+    const int code = application->InitInstance() ? application->Run() : application->ExitInstance();
+    // Work that outlived the run's bounded waits (a send past the bound, a download waiting out its limit)
+    // ends here with the process, before any static object is destroyed: returning would run the static
+    // destructors while those threads still use what they destroy.
+    ExitProcess(static_cast<UINT>(code));
 }

@@ -32,8 +32,6 @@ CString NativeLanguageName(const wchar_t* code)
 
 }  // namespace
 
-LanguageManager::LanguageManager(CWnd* owner) : m_owner(owner) {}
-
 std::vector<UINT> LanguageManager::LocaleResourceIds() const
 {
     switch (ConfigurationManager::Instance()->m_wizardType) {

@@ -13,7 +13,6 @@ namespace tinyxml2 {
 class XMLDocument;
 }
 class CComboBox;
-class CWnd;
 class LanguageListener;
 
 // The wizard's texts: lists the languages of this wizard type, loads the chosen language's document
@@ -21,7 +20,7 @@ class LanguageListener;
 // that the texts changed.
 class LanguageManager {
 public:
-    explicit LanguageManager(CWnd* owner);
+    LanguageManager() = default;
 
     std::vector<UINT> LocaleResourceIds() const;
     void FillLanguageCombo(CComboBox& combo);
@@ -40,7 +39,6 @@ private:
     // The heritage pages' texts for the language of that locale name (the heritage build only).
     void MergeHeritageStrings(const char* localeName);
 
-    CWnd* m_owner;
     std::unordered_map<CString, UINT> m_resourceIds;
     std::unordered_map<CString, CString> m_localeCodes;
     std::vector<LanguageListener*> m_listeners;

@@ -4,6 +4,7 @@
 #include "framework/GdiPlus.h"
 #include "framework/GdiPlusSession.h"
 #include "framework/ImageLoading.h"
+#include "framework/PaintContext.h"
 
 CStaticFromImage::CStaticFromImage()
 {
@@ -41,8 +42,8 @@ const std::shared_ptr<Gdiplus::Image>& CStaticFromImage::GetImage() const
 
 void CStaticFromImage::OnPaint()
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hWnd, &paint);
+    const PaintContext paint(m_hWnd);
+    const HDC dc = paint.Get();
     RECT client;
     GetClientRect(&client);
     // The parent's static colour is the background a transparent or missing image lets through.
@@ -55,5 +56,4 @@ void CStaticFromImage::OnPaint()
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         graphics.DrawImage(m_image.get(), 0, 0, client.right - client.left, client.bottom - client.top);
     }
-    EndPaint(m_hWnd, &paint);
 }

@@ -1,23 +1,21 @@
 #include "pages/DownloadPageBase.h"
 
-#include "framework/GdiPlus.h"
+#include "framework/PrivateMessages.h"
 #include "framework/SetupLog.h"
 #include "framework/TextConversion.h"
+#include "framework/Worker.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/Package.h"
 #include "remote/TelemetryNames.h"
 #include "resource.h"
 #include "transfer/DownloadManager.h"
-#include "transfer/ProcessLaunch.h"
-#include "transfer/DownloadMessages.h"
 #include "transfer/EncodingUtilities.h"
-
-#include <chrono>
+#include "transfer/InstallerPreparation.h"
+#include "transfer/ProcessLaunch.h"
 
 namespace {
 
-constexpr UINT kPollMilliseconds = 100;
 constexpr int kMarqueeMilliseconds = 30;
 
 }  // namespace
@@ -31,14 +29,8 @@ DownloadPageBase::DownloadPageBase(std::shared_ptr<LanguageManager> languageMana
         m_marqueeMode = true;
         return 0;
     });
-    m_messageMap.OnMessageOrDefault(WM_TIMER, [this](WPARAM id, LPARAM, LRESULT&) {
-        if (id == TIMER_DOWNLOAD) {
-            OnDownloadTimer();
-        } else {
-            OnOtherTimer(id);
-        }
-        return false;
-    });
+    m_messageMap.OnMessage(WM_DOWNLOAD_DONE, [this](WPARAM, LPARAM) { OnDownloadDone(); return 0; });
+    m_messageMap.OnMessage(WM_INSTALLER_ENDED, [this](WPARAM, LPARAM) { OnInstallerEndedMessage(); return 0; });
 }
 
 void DownloadPageBase::DoDataExchange(CDataExchange* exchange)
@@ -82,15 +74,19 @@ void DownloadPageBase::OnNavigateToPage()
 
 void DownloadPageBase::StartNextDownload()
 {
-    if (ConfigurationManager::Instance()->m_quitRequested || m_downloadQueue.empty()) {
+    if (m_run->IsCancelled() || m_downloadQueue.empty()) {
         return;
     }
-    const DownloadOrder target = OrderOf(*m_downloadQueue.front());
-    LogEntry() << "Downloading " << m_downloadQueue.front()->LogName() << " from " << SetupLog::AddressOf(target.url);
-    m_downloadFuture = std::async(std::launch::async, [target, window = m_hWnd] {
-        return DownloadManager::Instance()->DownloadFile(target, window);
+    const DownloadOrder order = OrderOf(*m_downloadQueue.front());
+    LogEntry() << "Downloading " << m_downloadQueue.front()->LogName() << " from " << SetupLog::AddressOf(order.url);
+    m_download = std::make_shared<WorkResult<DownloadManager::Outcome>>(m_hWnd, WM_DOWNLOAD_DONE);
+    const bool started = StartWorker("Download", [result = m_download, order, window = m_hWnd, run = m_run,
+                                                  manager = DownloadManager::Instance()] {
+        result->Deliver(manager->DownloadFile(order, window, *run));
     });
-    SetTimer(TIMER_DOWNLOAD, kPollMilliseconds);
+    if (!started) {
+        m_download->Deliver({{false, L"Could not start the download."}, nullptr});
+    }
 }
 
 void DownloadPageBase::OnProgress(WPARAM percentage)
@@ -120,17 +116,15 @@ void DownloadPageBase::EnterMarquee()
     m_progressBar.ModifyStyle(0, PBS_MARQUEE);
 }
 
-void DownloadPageBase::OnDownloadTimer()
+void DownloadPageBase::OnDownloadDone()
 {
-    if (!m_downloadFuture.valid() ||
-        m_downloadFuture.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    std::optional<DownloadManager::Outcome> outcome = m_download ? m_download->Take() : std::nullopt;
+    if (!outcome || m_downloadQueue.empty()) {
         return;
     }
-    KillTimer(TIMER_DOWNLOAD);
     const std::shared_ptr<Package> package = m_downloadQueue.front();
     m_downloadQueue.pop_front();
-    const DownloadManager::Outcome outcome = m_downloadFuture.get();
-    const auto& [succeeded, text] = outcome.result;
+    const auto& [succeeded, text] = outcome->result;
     const auto configuration = ConfigurationManager::Instance();
 
     if (!succeeded) {
@@ -141,15 +135,15 @@ void DownloadPageBase::OnDownloadTimer()
         }
     } else {
         if (package->m_isMainProduct) {
-            configuration->m_downloadedFile = outcome.file->Path();
+            configuration->m_downloadedFile = outcome->file->Path();
             if (ReportsProductOnDownload()) {
                 package->SendEvent(EventId::Installed, nullptr);
             }
         }
-        OnDownloaded(package, outcome.file);
+        OnDownloaded(package, outcome->file);
     }
     // After a quit the result above is still reported, but nothing further is downloaded or started.
-    if (configuration->m_quitRequested) {
+    if (m_run->IsCancelled()) {
         return;
     }
     if (!m_downloadQueue.empty()) {
@@ -157,6 +151,43 @@ void DownloadPageBase::OnDownloadTimer()
     } else {
         OnDownloadsDone();
     }
+}
+
+void DownloadPageBase::StartFrontInstaller(const CString& arguments, bool wait, const CString& base)
+{
+    if (m_run->IsCancelled() || m_installQueue.empty()) {
+        return;
+    }
+    const InstallItem& item = m_installQueue.front();
+    m_installer = std::make_shared<WorkResult<InstallerEnded>>(m_hWnd, WM_INSTALLER_ENDED);
+    const bool started = StartWorker("Installer", [result = m_installer, file = item.file, arguments, wait, base,
+                                                   run = m_run] {
+        CString path = file->Path();
+        if (const int kind = DetectArchiveType(path); kind != 0) {
+            path = PrepareInstaller(path, kind, base);
+        }
+        // The last look before anything runs: a quit meanwhile starts nothing.
+        if (run->IsCancelled()) {
+            return;
+        }
+        const auto ran = RunProcess(path, arguments, wait, file.get(), *run);
+        result->Deliver({path, ran});
+    });
+    if (!started) {
+        m_installer->Deliver({item.file->Path(), {4294967295u, L"Could not start the installer."}});
+    }
+}
+
+void DownloadPageBase::OnInstallerEndedMessage()
+{
+    std::optional<InstallerEnded> ended = m_installer ? m_installer->Take() : std::nullopt;
+    // An installer left running by a quit reports nothing, and nothing follows it.
+    if (!ended || m_installQueue.empty() || m_run->IsCancelled()) {
+        return;
+    }
+    const InstallItem item = m_installQueue.front();
+    m_installQueue.pop_front();
+    OnInstallerEnded(item, *ended);
 }
 
 void DownloadPageBase::Finish(const char* titleKey, const char* textKey)
@@ -177,10 +208,4 @@ int DownloadPageBase::FailureEventId(const Package& package)
 {
     const bool reportAsInstalled = package.m_isMainProduct && ConfigurationManager::Instance()->m_reportDownloadFailures;
     return reportAsInstalled ? EventId::Installed : EventId::Failed;
-}
-
-void DownloadPageBase::StartWithoutWaiting(const CString& path, const CString& arguments,
-                                           std::shared_ptr<HeldFile> file)
-{
-    m_startsWithoutWaiting.push_back(LaunchAsync(path, arguments, false, std::move(file)));
 }

@@ -5,8 +5,6 @@
 #include "remote/Package.h"
 #include "remote/TelemetryNames.h"
 #include "resource.h"
-#include "transfer/InstallerPreparation.h"
-#include "transfer/ProcessLaunch.h"
 
 namespace {
 
@@ -41,32 +39,22 @@ void DownloadPageDlm::OnDownloaded(const std::shared_ptr<Package>& package, cons
 
 void DownloadPageDlm::OnDownloadsDone()
 {
-    if (m_installQueue.empty()) {
-        Finish(kErrorTitleKey, kErrorTextKey);
-        return;
-    }
     StartNextInstall();
 }
 
 void DownloadPageDlm::StartNextInstall()
 {
-    const auto configuration = ConfigurationManager::Instance();
-    while (!m_installQueue.empty()) {
-        const InstallItem item = m_installQueue.front();
-        CString path = item.file->Path();
-        if (const int kind = DetectArchiveType(path); kind != 0) {
-            path = PrepareInstaller(path, kind, configuration->m_tempFolder);
-        }
-        const bool product = item.package->m_isMainProduct;
-        const CString arguments =
-            product ? configuration->m_installArguments : AnsiToCString(item.package->m_installArgs);
-        if (product) {
-            m_installFuture = LaunchAsync(path, arguments, true, item.file);
-        } else {
-            StartWithoutWaiting(path, arguments, item.file);
-        }
-        item.package->SendEvent(EventId::Installed, nullptr);
-        m_installQueue.pop_front();
+    if (m_installQueue.empty()) {
+        Finish(kErrorTitleKey, kErrorTextKey);
+        return;
     }
-    Finish(kErrorTitleKey, kErrorTextKey);
+    // Only offers are queued: the product's file waits for the finish page.
+    StartFrontInstaller(AnsiToCString(m_installQueue.front().package->m_installArgs), false,
+                        ConfigurationManager::Instance()->m_tempFolder);
+}
+
+void DownloadPageDlm::OnInstallerEnded(const InstallItem& item, const InstallerEnded&)
+{
+    item.package->SendEvent(EventId::Installed, nullptr);
+    StartNextInstall();
 }

@@ -15,8 +15,9 @@ protected:
     DownloadOrder OrderOf(const Package& package) const override;
     void OnDownloaded(const std::shared_ptr<Package>& package, const std::shared_ptr<HeldFile>& file) override;
     void OnDownloadsDone() override;
+    void OnInstallerEnded(const InstallItem& item, const InstallerEnded& ended) override;
 
 private:
-    // Starts every queued offer installer without waiting, then finishes.
+    // Starts the next queued offer installer without waiting; finishes when none is left.
     void StartNextInstall();
 };

@@ -8,10 +8,6 @@
 #include "resource.h"
 #include "transfer/DownloadTarget.h"
 #include "transfer/HeritageFlags.h"
-#include "transfer/InstallerPreparation.h"
-#include "transfer/ProcessLaunch.h"
-
-#include <chrono>
 
 DownloadPageIsv::DownloadPageIsv(std::shared_ptr<LanguageManager> languageManager, CWnd* parent)
     : DownloadPageBase(std::move(languageManager), IDD_DOWNLOAD_PAGE_ISV, parent)
@@ -52,62 +48,45 @@ void DownloadPageIsv::OnDownloadsDone()
 
 void DownloadPageIsv::StartNextInstall()
 {
-    const auto configuration = ConfigurationManager::Instance();
-    while (!m_installQueue.empty()) {
-        const InstallItem item = m_installQueue.front();
-        CString path = item.file->Path();
-        if (const int kind = DetectArchiveType(path); kind != 0) {
-            path = PrepareInstaller(path, kind, configuration->m_downloadFolder);
-        }
-        const bool product = item.package->m_isMainProduct;
-        CString arguments = AnsiToCString(item.package->m_installArgs);
-        if (product) {
-            arguments = configuration->m_heritagePages ? BuildHeritageFlagString() : configuration->m_installArguments;
-        }
-        if (product) {
-            m_installFuture = LaunchAsync(path, arguments, true, item.file);
-            m_productInstallerPath = path;
-            SetTimer(TIMER_INSTALL, 100);
-            return;
-        }
-        StartWithoutWaiting(path, arguments, item.file);
-        item.package->SendEvent(EventId::Installed, nullptr);
-        m_installQueue.pop_front();
-        if (m_installQueue.empty()) {
-            if (m_installFinishedHandler) {
-                m_installFinishedHandler();
-            }
-        }
-    }
-    Finish("PAGE_ERROR_TITLE", "PAGE_ERROR_TEXT");
-}
-
-void DownloadPageIsv::OnOtherTimer(UINT_PTR id)
-{
-    if (id == TIMER_INSTALL) {
-        OnInstallTimer();
-    }
-}
-
-void DownloadPageIsv::OnInstallTimer()
-{
-    if (!m_installFuture.valid() || m_installFuture.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    if (m_installQueue.empty()) {
+        NotifyInstallFinished();
+        Finish("PAGE_ERROR_TITLE", "PAGE_ERROR_TEXT");
         return;
     }
-    KillTimer(TIMER_INSTALL);
-    const InstallItem item = m_installQueue.front();
+    const auto configuration = ConfigurationManager::Instance();
+    const Package& package = *m_installQueue.front().package;
+    if (package.m_isMainProduct) {
+        const CString arguments =
+            configuration->m_heritagePages ? BuildHeritageFlagString() : configuration->m_installArguments;
+        StartFrontInstaller(arguments, true, configuration->m_downloadFolder);
+    } else {
+        StartFrontInstaller(AnsiToCString(package.m_installArgs), false, configuration->m_downloadFolder);
+    }
+}
+
+void DownloadPageIsv::OnInstallerEnded(const InstallItem& item, const InstallerEnded& ended)
+{
+    if (!item.package->m_isMainProduct) {
+        item.package->SendEvent(EventId::Installed, nullptr);
+    } else {
+        // The product's installer is the one the user waits for; the offers' only start.
+        NotifyInstallFinished();
+        const auto& [exitCode, text] = ended.result;
+        if (exitCode != 0) {
+            item.package->SendEvent(FailureEventId(*item.package),
+                                    {{EventKey::FailureText, "EXEC FAILED: " + ToAnsi(text)}});
+            m_productFailed = true;
+        } else {
+            ConfigurationManager::Instance()->m_downloadedFile = ended.path;
+            item.package->SendEvent(EventId::Installed, nullptr);
+        }
+    }
+    StartNextInstall();
+}
+
+void DownloadPageIsv::NotifyInstallFinished() const
+{
     if (m_installFinishedHandler) {
         m_installFinishedHandler();
     }
-    const auto [exitCode, text] = m_installFuture.get();
-    if (exitCode != 0) {
-        item.package->SendEvent(FailureEventId(*item.package),
-                                {{EventKey::FailureText, "EXEC FAILED: " + ToAnsi(text)}});
-        m_productFailed = true;
-    } else {
-        ConfigurationManager::Instance()->m_downloadedFile = m_productInstallerPath;
-        item.package->SendEvent(EventId::Installed, nullptr);
-    }
-    m_installQueue.pop_front();
-    StartNextInstall();
 }

@@ -22,12 +22,12 @@ protected:
     DownloadOrder OrderOf(const Package& package) const override;
     void OnDownloaded(const std::shared_ptr<Package>& package, const std::shared_ptr<HeldFile>& file) override;
     void OnDownloadsDone() override;
-    void OnOtherTimer(UINT_PTR id) override;
+    void OnInstallerEnded(const InstallItem& item, const InstallerEnded& ended) override;
     bool ReportsProductOnDownload() const override { return false; }
 
 private:
+    // Runs the front of the queue: the product waited for, an offer only started. Finishes when the
+    // queue is empty.
     void StartNextInstall();
-    void OnInstallTimer();
-
-    CString m_productInstallerPath;
+    void NotifyInstallFinished() const;
 };

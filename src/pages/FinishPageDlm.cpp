@@ -1,5 +1,6 @@
 #include "pages/FinishPageDlm.h"
 
+#include "framework/DesktopShell.h"
 #include "profile/ConfigurationManager.h"
 #include "resource.h"
 #include "transfer/ProcessLaunch.h"
@@ -28,7 +29,7 @@ void FinishPageDlm::LaunchChosen()
     const auto configuration = ConfigurationManager::Instance();
     const CString path = configuration->m_downloadedFile;
     if (m_launchRadio.GetCheck() == BST_CHECKED) {
-        OpenFile(path);
+        DesktopShell::Open(path);
     } else if (m_openFolderRadio.GetCheck() == BST_CHECKED) {
         ShowInExplorer(path);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Cancellation.h"
 #include "framework/CBrush.h"
 #include "framework/CDialogEx.h"
 #include "framework/CFont.h"
@@ -34,6 +35,11 @@ public:
     virtual CString GetPageName() const = 0;
     virtual PageKind GetPageKind() const = 0;
     void OnTextsChanged() override { UpdateTexts(); }
+    // The run the page's work belongs to (the controller's); once it is cancelled the page starts nothing.
+    void SetRun(std::shared_ptr<Cancellation> run) { m_run = std::move(run); }
+    // The run has ended: the page lets go of what it kept for later (files held for their installers),
+    // so the temporary folder can go.
+    virtual void OnRunEnded() {}
 
     // Enter and Escape never close a page.
     void OnOK() override {}
@@ -59,4 +65,6 @@ protected:
     ButtonHandler m_buttonHandler;
     ErrorHandler m_errorHandler;
     CFont m_titleFont;
+    // A run of its own until the controller hands over its run.
+    std::shared_ptr<Cancellation> m_run = std::make_shared<Cancellation>();
 };

@@ -3,9 +3,10 @@
 #include "eligibility/EligibilityChecker.h"
 #include "framework/GdiPlus.h"
 #include "framework/ImageLoading.h"
+#include "framework/PrivateMessages.h"
 #include "framework/SetupLog.h"
+#include "framework/Worker.h"
 #include "locale/LanguageManager.h"
-#include "pages/OfferImageHandOff.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/ConfigurationDocument.h"
@@ -15,33 +16,13 @@
 
 #include <commctrl.h>
 
-namespace {
-
-// Tells the page that the worker has finished, however it leaves.
-class CompletionNotice {
-public:
-    explicit CompletionNotice(HWND page) : m_page(page) {}
-    ~CompletionNotice() { ::PostMessageW(m_page, LoadingPage::WM_REQUEST_COMPLETE, 0, 0); }
-    CompletionNotice(const CompletionNotice&) = delete;
-    CompletionNotice& operator=(const CompletionNotice&) = delete;
-
-private:
-    HWND m_page;
-};
-
-}  // namespace
+#include <system_error>
+#include <thread>
 
 LoadingPage::LoadingPage(std::shared_ptr<LanguageManager> languageManager, CWnd* parent)
     : IPage(std::move(languageManager), IDD_LOADING_PAGE, parent)
 {
-    m_messageMap.OnMessage(WM_REQUEST_COMPLETE, [this](WPARAM w, LPARAM l) { return OnRequestComplete(w, l); });
-}
-
-LoadingPage::~LoadingPage()
-{
-    if (m_result.valid()) {
-        m_result.wait();
-    }
+    m_messageMap.OnMessage(WM_REQUEST_COMPLETE, [this](WPARAM, LPARAM) { OnRequestComplete(); return 0; });
 }
 
 void LoadingPage::DoDataExchange(CDataExchange* exchange)
@@ -56,36 +37,57 @@ void LoadingPage::OnNavigateToPage()
     m_progress.SetPos(0);
     m_progress.SetMarquee(TRUE, 30);
     m_progress.ModifyStyle(0, PBS_MARQUEE);
-    if (m_result.valid()) {
-        m_result.wait();
+    if (m_result) {
+        return;
     }
-    m_configIncomplete->store(false);
-    m_result = std::async(std::launch::async, &LoadingPage::LoadConfiguration, m_hWnd, m_configIncomplete);
+    m_result = std::make_shared<WorkResult<Loaded>>(m_hWnd, WM_REQUEST_COMPLETE);
+    const bool started = StartWorker("Loading", [result = m_result, run = m_run] {
+        Loaded loaded;
+        try {
+            loaded = Load(run);
+        } catch (const std::exception& failure) {
+            loaded.failure = failure.what();
+        } catch (...) {
+            loaded.failure = "unknown exception";
+        }
+        result->Deliver(std::move(loaded));
+    });
+    if (!started) {
+        Loaded failed;
+        failed.failure = "the worker could not start";
+        m_result->Deliver(std::move(failed));
+    }
 }
 
-LoadingPage::Offers LoadingPage::LoadConfiguration(HWND page, std::shared_ptr<std::atomic<bool>> configIncomplete)
+LoadingPage::Loaded LoadingPage::Load(const std::shared_ptr<const Cancellation>& run)
 {
-    const CompletionNotice notice(page);
     const auto api = ApiManager::Instance();
     const auto configuration = ConfigurationManager::Instance();
-    const std::unique_ptr<nlohmann::json> document = api->RequestConfiguration();
+    const std::unique_ptr<nlohmann::json> document = api->RequestConfiguration(*run);
 
+    Loaded loaded;
     const ConfigurationDocument::Outcome outcome = ConfigurationDocument::Apply(*document, *configuration);
     if (outcome.incomplete) {
-        configIncomplete->store(true);
-        return {};
+        loaded.incomplete = true;
+        return loaded;
     }
-    Offers admitted;
     if (!outcome.readOffers) {
-        return admitted;
+        FetchPictures(loaded, *run);
+        return loaded;
     }
     EligibilityChecker checker(configuration->m_maxOffers);
     bool stop = false;
     for (const nlohmann::json& element : document->at("o")) {
+        if (run->IsCancelled()) {
+            LogEntry() << "Offer checks ended by the quit";
+            return loaded;
+        }
         auto offer = std::make_shared<Package>(api->MakeBaseRequest(), element, false, std::string(),
-                                               static_cast<int>(admitted.size()));
-        if (checker.Evaluate(offer, stop, admitted)) {
-            admitted.push_back(offer);
+                                               static_cast<int>(loaded.offers.size()));
+        // Its telemetry belongs to the run: a quit cuts the pause before a second attempt short.
+        offer->m_run = run;
+        if (checker.Evaluate(offer, stop, loaded.offers)) {
+            loaded.offers.push_back(offer);
             ++configuration->m_offerCount;
             if (offer->m_exclusive) {
                 LogEntry() << offer->LogName() << " is exclusive: no further offer is read";
@@ -96,60 +98,87 @@ LoadingPage::Offers LoadingPage::LoadConfiguration(HWND page, std::shared_ptr<st
             break;
         }
     }
-    return admitted;
+    FetchPictures(loaded, *run);
+    return loaded;
 }
 
-LRESULT LoadingPage::OnRequestComplete(WPARAM, LPARAM)
+void LoadingPage::FetchPictures(Loaded& loaded, const Cancellation& run)
 {
     const auto configuration = ConfigurationManager::Instance();
-    // Once the user has quit nothing more is shown; an answer from an earlier worker has no future here.
-    if (configuration->m_quitRequested || !m_result.valid()) {
-        return 0;
+    const auto manager = DownloadManager::Instance();
+    std::vector<CString> urls;
+    for (const auto& offer : loaded.offers) {
+        urls.push_back(offer->ImageUrl());
     }
-    if (m_configIncomplete->load()) {
-        LogEntry() << "Configuration incomplete: the product's title or URL is missing";
-        ShowConfigurationError();
-        return 0;
-    }
-    Offers offers;
-    try {
-        offers = m_result.get();
-    } catch (const std::exception& failure) {
-        LogEntry() << "Configuration failed: " << failure.what();
-        if (configuration->m_wizardType == WIZARD_DLM) {
-            ShowConfigurationError();
-            return 0;
-        }
-    }
-    LogEntry() << "Configuration applied: " << offers.size() << " offer(s) admitted";
-    HandOverWithImages(std::move(offers));
-    return 0;
-}
-
-void LoadingPage::HandOverWithImages(Offers offers)
-{
-    const auto configuration = ConfigurationManager::Instance();
     const bool fetchLogo = configuration->m_wizardType == WIZARD_DLM && !configuration->m_logoUrl.IsEmpty();
-    const int pending = static_cast<int>(offers.size()) + (fetchLogo ? 1 : 0);
-    if (pending == 0) {
-        if (m_completionHandler) {
-            m_completionHandler(std::move(offers));
+    if (fetchLogo) {
+        urls.push_back(configuration->m_logoUrl);
+    }
+    // Side by side: the wait is that of the slowest picture, not the sum of them all. Every fetch ends
+    // within its limits, and all are joined before the worker goes on.
+    std::vector<std::vector<char>> bytes(urls.size());
+    std::vector<std::thread> fetches;
+    fetches.reserve(urls.size());
+    for (std::size_t index = 0; index < urls.size(); ++index) {
+        if (urls[index].IsEmpty()) {
+            continue;
         }
+        const auto fetch = [&, index] {
+            try {
+                bytes[index] = manager->FetchToMemory(urls[index], run);
+            } catch (...) {
+                bytes[index].clear();
+            }
+        };
+        try {
+            fetches.emplace_back(fetch);
+        } catch (const std::system_error&) {
+            fetch();
+        }
+    }
+    for (auto& thread : fetches) {
+        thread.join();
+    }
+    if (fetchLogo) {
+        loaded.logo = std::move(bytes.back());
+        bytes.pop_back();
+    }
+    loaded.pictures = std::move(bytes);
+}
+
+void LoadingPage::OnRequestComplete()
+{
+    std::optional<Loaded> loaded = m_result ? m_result->Take() : std::nullopt;
+    // Once the user has quit nothing more is shown.
+    if (!loaded || m_run->IsCancelled()) {
         return;
     }
-    // Every fetch is counted before the first starts, so an early finisher cannot end the wait.
-    const auto handOff = std::make_shared<OfferImageHandOff>(offers, m_completionHandler, pending);
-    if (fetchLogo) {
-        DownloadManager::Instance()->FetchToMemoryAsync(
-            configuration->m_logoUrl, [handOff, configuration](std::unique_ptr<std::vector<char>> bytes) {
-                if (bytes && !bytes->empty()) {
-                    configuration->m_productImage = LoadImageFromBytes(bytes->data(), bytes->size());
-                }
-                handOff->CompleteOne();
-            });
+    const auto configuration = ConfigurationManager::Instance();
+    if (loaded->incomplete) {
+        LogEntry() << "Configuration incomplete: the product's title or URL is missing";
+        ShowConfigurationError();
+        return;
     }
-    for (const auto& offer : offers) {
-        offer->DownloadImage([handOff] { handOff->CompleteOne(); });
+    if (!loaded->failure.empty()) {
+        LogEntry() << "Configuration failed: " << loaded->failure;
+        if (configuration->m_wizardType == WIZARD_DLM) {
+            ShowConfigurationError();
+            return;
+        }
+    }
+    LogEntry() << "Configuration applied: " << loaded->offers.size() << " offer(s) admitted";
+    // Decoded here, so every bitmap is made and released on this thread, while GDI+ runs.
+    for (std::size_t index = 0; index < loaded->offers.size() && index < loaded->pictures.size(); ++index) {
+        const std::vector<char>& picture = loaded->pictures[index];
+        if (!picture.empty()) {
+            loaded->offers[index]->m_image = LoadImageFromBytes(picture.data(), picture.size());
+        }
+    }
+    if (!loaded->logo.empty()) {
+        configuration->m_productImage = LoadImageFromBytes(loaded->logo.data(), loaded->logo.size());
+    }
+    if (m_completionHandler) {
+        m_completionHandler(std::move(loaded->offers));
     }
 }
 

@@ -1,50 +1,59 @@
 #pragma once
 
 #include "framework/CProgressCtrl.h"
+#include "framework/WorkResult.h"
 #include "pages/IPage.h"
 
-#include <atomic>
-#include <future>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class Package;
 
-// The page shown while the configuration is fetched and the offers are checked: a moving bar. The work
-// runs on a worker thread; the page hears back through WM_REQUEST_COMPLETE, fetches the offers'
-// pictures and hands the admitted offers to the controller, or reports the configuration error.
+// The page shown while the configuration is fetched and the offers are checked: a moving bar. The work,
+// the offers' pictures included, runs on a worker that posts WM_REQUEST_COMPLETE when it has finished;
+// the page then decodes the pictures and hands the admitted offers to the controller, or reports the
+// configuration error. A quit ends the worker's waits and its offer loop; its result is then dropped.
 class LoadingPage : public IPage {
 public:
     using Offers = std::vector<std::shared_ptr<Package>>;
     using CompletionHandler = std::function<void(Offers)>;
 
-    // Posted by the worker to the page, both parameters 0, when it has finished one way or another.
-    static constexpr UINT WM_REQUEST_COMPLETE = WM_USER + 4;
-
     LoadingPage(std::shared_ptr<LanguageManager> languageManager, CWnd* parent);
-    // Waits for a running worker; pictures still coming in go to a hand-off that outlives the page.
-    ~LoadingPage() override;
 
+    // Starts the worker the first time the page is shown.
     void OnNavigateToPage() override;
     CString GetPageName() const override { return L"LoadingPage"; }
     PageKind GetPageKind() const override { return PageKind::Loading; }
 
-    // Receives the admitted offers once their pictures are in. It may run on a fetch thread.
+    // Receives the admitted offers, their pictures decoded, on the user-interface thread.
     CompletionHandler m_completionHandler;
 
 protected:
     void DoDataExchange(CDataExchange* exchange) override;
 
 private:
-    // The worker: fetches and applies the configuration and checks its offers one by one. It reaches
-    // the page only through the window handle and the shared flag, never through the page itself.
-    static Offers LoadConfiguration(HWND page, std::shared_ptr<std::atomic<bool>> configIncomplete);
-    LRESULT OnRequestComplete(WPARAM, LPARAM);
-    void HandOverWithImages(Offers offers);
+    // What the worker hands back.
+    struct Loaded {
+        // A DLM configuration without the product's title or URL.
+        bool incomplete = false;
+        // The configuration could not be had or read: why.
+        std::string failure;
+        Offers offers;
+        // The bytes of each offer's picture, in the offers' order; empty when none came.
+        std::vector<std::vector<char>> pictures;
+        // The DLM product's logo.
+        std::vector<char> logo;
+    };
+
+    // The worker: fetches and applies the configuration, checks its offers one by one and fetches the
+    // admitted offers' pictures side by side. It touches no window.
+    static Loaded Load(const std::shared_ptr<const Cancellation>& run);
+    static void FetchPictures(Loaded& loaded, const Cancellation& run);
+    void OnRequestComplete();
     void ShowConfigurationError();
 
     CProgressCtrl m_progress;
-    std::future<Offers> m_result;
-    // Set by the worker when a DLM configuration lacks the product's title or URL.
-    std::shared_ptr<std::atomic<bool>> m_configIncomplete = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<WorkResult<Loaded>> m_result;
 };

@@ -93,7 +93,6 @@ public:
     PathVariableMap m_pathVariables;
     PathVariableMap m_pf64Variables;
     bool m_pathVariablesReady = false;
-    bool m_quitRequested = false;
     bool m_offerDeclined = false;
 
 private:

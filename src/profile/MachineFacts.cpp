@@ -21,12 +21,9 @@ bool IsWow64()
 CString KnownFolderPath(REFKNOWNFOLDERID folder)
 {
     PWSTR path = nullptr;
-    CString result;
-    if (SUCCEEDED(SHGetKnownFolderPath(folder, 0, nullptr, &path))) {
-        result = path;
-    }
-    CoTaskMemFree(path);
-    return result;
+    const HRESULT result = SHGetKnownFolderPath(folder, 0, nullptr, &path);
+    const UniqueCoTaskMemory owner(path);
+    return SUCCEEDED(result) && path ? CString(path) : CString();
 }
 
 CString EnvironmentVariable(const wchar_t* name)

@@ -1,8 +1,7 @@
 #include "remote/ApiManager.h"
 
-#include "framework/Pauses.h"
+#include "framework/Cancellation.h"
 #include "framework/SetupLog.h"
-
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
@@ -13,33 +12,18 @@
 #include "remote/RequestSignature.h"
 #include "remote/TelemetryNames.h"
 #include "remote/TesseraException.h"
-#include "transfer/DownloadManager.h"
 
 #include <chrono>
-
 #include <mutex>
-#include <thread>
 
 namespace {
 
 constexpr int kConfigurationAttempts = 3;
 constexpr auto kWaitAfterFailedAttempt = std::chrono::milliseconds(5000);
-constexpr auto kCancelPollInterval = std::chrono::milliseconds(100);
 
 bool IsAcceptedStatus(DWORD status)
 {
     return status >= 200 && status <= 399;
-}
-
-// The wait between attempts. False when the user has quit meanwhile: no further attempt is made.
-bool WaitBeforeNextAttempt()
-{
-    const auto manager = DownloadManager::Instance();
-    const auto end = std::chrono::steady_clock::now() + Pauses::Of(kWaitAfterFailedAttempt);
-    while (!manager->m_cancelled && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(kCancelPollInterval);
-    }
-    return !manager->m_cancelled;
 }
 
 CString ModulePath()
@@ -85,13 +69,7 @@ BaseRequest ApiManager::MakeBaseRequest()
     return request;
 }
 
-bool ApiManager::PostJson(const CString& url, const std::string& body, HttpHeaders headers, std::string& response,
-                          DWORD& status)
-{
-    return JsonExchange::Post(url, body, headers, response, status);
-}
-
-std::unique_ptr<nlohmann::json> ApiManager::RequestConfiguration()
+std::unique_ptr<nlohmann::json> ApiManager::RequestConfiguration(const Cancellation& run)
 {
     const auto configuration = ConfigurationManager::Instance();
     if (configuration->m_configUrl.IsEmpty()) {
@@ -103,20 +81,17 @@ std::unique_ptr<nlohmann::json> ApiManager::RequestConfiguration()
 
     std::string response;
     for (int attempt = 1; attempt <= kConfigurationAttempts; ++attempt) {
-        response.clear();
-        DWORD status = 0;
-        try {
-            const bool answered = PostJson(configuration->m_configUrl, document, {}, response, status);
-            LogEntry() << "Configuration request " << attempt << " to " << address << ": status " << status
-                       << ", " << response.size() << " bytes";
-            if (answered && IsAcceptedStatus(status)) {
-                break;
-            }
-        } catch (const std::exception&) {
+        const auto answer = JsonExchange::Post(configuration->m_configUrl, document, {}, kConfigurationLimits);
+        if (!answer) {
             LogEntry() << "Configuration request " << attempt << " to " << address << ": no answer";
-            throw;
+            throw TesseraException();
         }
-        if (!WaitBeforeNextAttempt()) {
+        response = answer->body;
+        LogEntry() << "Configuration request " << attempt << " to " << address << ": status " << answer->status
+                   << ", " << response.size() << " bytes";
+        // Every failed attempt is followed by the wait, the third too; a quit ends the wait, and no
+        // further attempt is made then.
+        if (IsAcceptedStatus(answer->status) || run.Pause(kWaitAfterFailedAttempt)) {
             break;
         }
     }

@@ -2,16 +2,20 @@
 
 #include "framework/CString.h"
 #include "remote/BaseRequest.h"
+#include "transfer/ExchangeLimits.h"
 
 #include <windows.h>
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 // The setup's client of the operator's services: base requests for telemetry and the JSON exchange.
 // One per process, reached through Instance().
+class Cancellation;
+
 class ApiManager {
 public:
     static std::shared_ptr<ApiManager> Instance();
@@ -22,12 +26,11 @@ public:
 
     // Posts the request document to the configuration endpoint, up to three times 5 s apart while the
     // status is outside 200-399, and parses the last answer with its whitespace removed. Throws
-    // TesseraException (no endpoint, transport failure, empty answer) or the JSON library's parse_error.
-    // A cancelled download manager (the user quits) cuts the waits short.
-    std::unique_ptr<nlohmann::json> RequestConfiguration();
+    // TesseraException (no endpoint, no exchange, empty answer) or the JSON library's parse_error.
+    // Once the run is cancelled (the user quits) no further attempt is made and the wait ends at once.
+    std::unique_ptr<nlohmann::json> RequestConfiguration(const Cancellation& run);
 
-    // POSTs body as JSON; see JsonExchange::Post. headers are taken by value as callers build them on
-    // the spot.
-    bool PostJson(const CString& url, const std::string& body, HttpHeaders headers, std::string& response,
-                  DWORD& status);
+    // Every stage of a configuration exchange: the answer may be large and the service slow to make it.
+    static constexpr ExchangeLimits kConfigurationLimits{std::chrono::seconds(10), std::chrono::seconds(10),
+                                                         std::chrono::seconds(10), std::chrono::seconds(30)};
 };

@@ -2,18 +2,28 @@
 
 #include "framework/CString.h"
 #include "remote/BaseRequest.h"
+#include "transfer/ExchangeLimits.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // One HTTPS POST of a JSON body over WinHTTP, shared by the configuration request and the telemetry
-// sender. Header and read problems are written to standard output; there is no log file.
+// sender, within the caller's time limits.
 class JsonExchange {
 public:
-    // Appends the response body to response and stores the HTTP status. Returns true once a request was
-    // sent and a response received, whatever its status; throws TesseraException otherwise (a URL that
-    // cannot be split, no connection, TLS failure).
-    static bool Post(const CString& url, const std::string& body, const HttpHeaders& headers, std::string& response,
-                     DWORD& status);
+    struct Answer {
+        DWORD status = 0;
+        std::string body;
+    };
+
+    // The answer, whatever its status; nothing when no exchange took place (a URL that cannot be split,
+    // no connection, a TLS failure, a time limit passed, a broken or oversized answer), with the step
+    // and WinHTTP's error in the setup log.
+    static std::optional<Answer> Post(const CString& url, const std::string& body, const HttpHeaders& headers,
+                                      const ExchangeLimits& limits);
+
+    // No answer of the operator's services comes near this; a larger one is refused, not read.
+    static constexpr std::size_t kMaxAnswerBytes = 4 * 1024 * 1024;
 };

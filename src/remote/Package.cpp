@@ -1,32 +1,31 @@
 #include "remote/Package.h"
 
-#include "framework/GdiPlus.h"
-#include "framework/ImageLoading.h"
-#include "framework/Pauses.h"
+#include "framework/Cancellation.h"
 #include "framework/SetupLog.h"
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
-#include "remote/ApiManager.h"
+#include "remote/JsonExchange.h"
 #include "remote/OfferElement.h"
 #include "remote/TelemetryEvent.h"
 #include "remote/TelemetryNames.h"
-#include "remote/TesseraException.h"
 #include "registry/RegistryAccess.h"
 #include "registry/RegistryPaths.h"
 #include "remote/ThreadLauncher.h"
-#include "transfer/DownloadManager.h"
 #include "transfer/EncodingUtilities.h"
 
 #include <windows.h>
 
 #include <chrono>
-#include <system_error>
+#include <thread>
 
 namespace {
 
-// A send answered with a failure status is tried once more after this.
+// A send that failed is tried once more after this, or at once when the run has ended.
 constexpr auto kTelemetryRetryPause = std::chrono::milliseconds(5000);
+
+// Sends of every package still running.
+std::atomic<int> g_sendsRunning{0};
 
 }  // namespace
 
@@ -49,16 +48,6 @@ Package::Package(const BaseRequest& baseRequest, const nlohmann::json& element, 
 {
     OfferElement::Read(element, *this);
     BuildEventTemplate();
-}
-
-Package::~Package()
-{
-    std::unique_lock lock(m_eventMutex);
-    while (m_pendingEvents != 0) {
-        lock.unlock();
-        Sleep(100);
-        lock.lock();
-    }
 }
 
 void Package::Refresh(const BaseRequest& baseRequest, const CString& adO, const CString& adF,
@@ -99,38 +88,33 @@ void Package::SendEvent(int id, const nlohmann::json& extra)
         return;
     }
     auto self = shared_from_this();
-    {
-        std::lock_guard lock(m_eventMutex);
-        ++m_pendingEvents;
-    }
-    // The sender holds the package and the two singletons it uses, so neither the package nor, at process
-    // exit, the singletons' static owners can go away under it.
+    BeginSend();
+    // The sender holds the package and the configuration it reads, so neither the package nor, at process
+    // exit, the configuration's static owner can go away under it.
     try {
-        ThreadLauncher::Instance().Post([self, id, extra, configuration = ConfigurationManager::Instance(),
-                                         api = ApiManager::Instance()] {
-            StartSender(self, id, extra, configuration, api);
+        ThreadLauncher::Instance().Post([self, id, extra, configuration = ConfigurationManager::Instance()] {
+            StartSender(self, id, extra, configuration);
         });
-    } catch (const std::exception&) {
+    } catch (...) {
         // Nothing will send it: the event is dropped like any other that cannot be delivered.
         EndSend();
     }
 }
 
 void Package::StartSender(const std::shared_ptr<Package>& package, int id, const nlohmann::json& extra,
-                          const std::shared_ptr<ConfigurationManager>& configuration,
-                          const std::shared_ptr<ApiManager>& api)
+                          const std::shared_ptr<ConfigurationManager>& configuration)
 {
-    auto state = std::make_shared<EventState>();
+    // Whatever keeps the thread from starting, the count goes down again, or the end of the run would
+    // wait for a send that never runs.
     try {
-        state->m_thread = std::make_shared<std::thread>(&Package::Send, package, id, extra, configuration, api);
-        state->m_thread->detach();
-    } catch (const std::system_error&) {
+        std::thread(&Package::Send, package, id, extra, configuration).detach();
+    } catch (...) {
         package->EndSend();
     }
 }
 
 void Package::Send(std::shared_ptr<Package> package, int id, nlohmann::json extra,
-                   std::shared_ptr<ConfigurationManager> configuration, std::shared_ptr<ApiManager> api)
+                   std::shared_ptr<ConfigurationManager> configuration)
 {
     try {
         nlohmann::json eventTemplate;
@@ -144,28 +128,30 @@ void Package::Send(std::shared_ptr<Package> package, int id, nlohmann::json extr
         // A failed status and a failed exchange alike get a second attempt: a connection that broke
         // once (a TLS error, a reset) loses no event.
         std::string outcome;
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            std::string response;
-            DWORD status = 0;
-            try {
-                if (api->PostJson(configuration->m_telemetryUrl, envelope, headers, response, status) &&
-                    status >= 200 && status <= 399) {
-                    package->m_eventsClosed = TelemetryEvent::IsClosing(id);
-                    package->EndSend();
-                    return;
-                }
-                outcome = "status " + std::to_string(status);
-            } catch (const TesseraException&) {
-                outcome = "no exchange with the service";
+        for (int attempt = 1; attempt <= kTelemetryAttempts; ++attempt) {
+            const auto answer = JsonExchange::Post(configuration->m_telemetryUrl, envelope, headers, kTelemetryLimits);
+            if (answer && answer->status >= 200 && answer->status <= 399) {
+                package->m_eventsClosed = TelemetryEvent::IsClosing(id);
+                package->EndSend();
+                return;
             }
-            Sleep(static_cast<DWORD>(Pauses::Of(kTelemetryRetryPause).count()));
+            outcome = answer ? "status " + std::to_string(answer->status) : "no exchange with the service";
+            // After the last attempt too: the send ends that much later, unless the run has ended.
+            package->PauseAfterFailure();
         }
         LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " not delivered: " << outcome;
     } catch (const std::exception& failure) {
         // An event that cannot be built: it is lost, and the user never hears of it.
         LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " lost: " << failure.what();
+    } catch (...) {
+        LogEntry() << "Telemetry event " << id << " of " << package->LogName() << " lost";
     }
     package->EndSend();
+}
+
+void Package::PauseAfterFailure() const
+{
+    (m_run ? *m_run : Cancellation::Never()).Pause(kTelemetryRetryPause);
 }
 
 std::string Package::ExpandParameters(const std::string& text) const
@@ -173,23 +159,9 @@ std::string Package::ExpandParameters(const std::string& text) const
     return ::ExpandParameters(text, m_params);
 }
 
-void Package::DownloadImage(std::function<void()> done)
+CString Package::ImageUrl() const
 {
-    if (m_isMainProduct) {
-        done();
-        return;
-    }
-    const CString url = ConfigurationManager::Instance()->m_imageBaseUrl + Utf8ToCString(m_imageName);
-    // The fetch holds the package, so the image has somewhere to go however long it takes.
-    DownloadManager::Instance()->FetchToMemoryAsync(
-        url, [self = shared_from_this(), done = std::move(done)](std::unique_ptr<std::vector<char>> bytes) {
-            if (bytes && !bytes->empty()) {
-                if (auto image = LoadImageFromBytes(bytes->data(), bytes->size())) {
-                    self->m_image = std::move(image);
-                }
-            }
-            done();
-        });
+    return m_isMainProduct ? CString() : ConfigurationManager::Instance()->m_imageBaseUrl + Utf8ToCString(m_imageName);
 }
 
 bool Package::WriteNoShowRecord() const
@@ -220,9 +192,17 @@ std::string Package::LogName() const
     return m_isMainProduct ? std::string("the product") : "offer " + ToUtf8(FromAnsi(m_adO));
 }
 
+void Package::BeginSend()
+{
+    std::lock_guard lock(m_eventMutex);
+    ++m_pendingEvents;
+    ++g_sendsRunning;
+}
+
 void Package::EndSend()
 {
     std::lock_guard lock(m_eventMutex);
+    --g_sendsRunning;
     if (--m_pendingEvents == 0) {
         m_eventsIdle.notify_all();
     }
@@ -238,4 +218,9 @@ int Package::PendingEvents()
 {
     std::lock_guard lock(m_eventMutex);
     return m_pendingEvents;
+}
+
+int Package::SendsRunning()
+{
+    return g_sendsRunning;
 }

@@ -6,24 +6,24 @@
 #include "remote/ParameterExpansion.h"
 #include "remote/PnSettings.h"
 #include "remote/UninstallTimeCheck.h"
+#include "transfer/ExchangeLimits.h"
 
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace Gdiplus {
 class Bitmap;
 }
-class ApiManager;
+class Cancellation;
 class ConfigurationManager;
 
 // One installable item: the setup's own product or an offer. It reports what happens to it as
@@ -31,10 +31,12 @@ class ConfigurationManager;
 // (std::make_shared): a running send keeps its package alive.
 class Package : public std::enable_shared_from_this<Package> {
 public:
-    // Keeps the thread of one send until it is detached.
-    struct EventState {
-        std::shared_ptr<std::thread> m_thread;
-    };
+    // An event is posted at most this often: a failed status or a failed exchange gets one more attempt.
+    static constexpr int kTelemetryAttempts = 2;
+    // Every stage of one telemetry exchange. The service answers an event at once; a host that takes
+    // longer than this is not answering.
+    static constexpr ExchangeLimits kTelemetryLimits{std::chrono::seconds(2), std::chrono::seconds(2),
+                                                     std::chrono::seconds(2), std::chrono::seconds(3)};
 
     // The main product package: the four texts are converted with the thread's ANSI code page.
     Package(const BaseRequest& baseRequest, bool isMainProduct, const CString& adO, const CString& adF,
@@ -43,9 +45,6 @@ public:
     // exceptions for a missing key or a value of the wrong type; no half-built package remains.
     Package(const BaseRequest& baseRequest, const nlohmann::json& element, bool isMainProduct, const std::string& c,
             int position);
-    // Waits until no send of this package is running.
-    ~Package();
-
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
 
@@ -53,21 +52,23 @@ public:
     void Refresh(const BaseRequest& baseRequest, const CString& adO, const CString& adF, const CString& displayName,
                  const CString& c);
 
-    // Returns at once: a thread of its own posts the event in the background, twice at most. Nothing is sent once a
-    // closing event has been delivered. extra: a JSON object merged into the event, or null for none.
+    // Returns at once: a thread of its own posts the event in the background, kTelemetryAttempts times at
+    // most. Nothing is sent once a closing event has been delivered. extra: a JSON object merged into the
+    // event, or null for none.
     void SendEvent(int id, const nlohmann::json& extra);
     // Blocks until no send of this package is running.
     void WaitForEvents();
-    // Sends still running, read under the lock that guards the count.
+    // Sends of this package still running, read under the lock that guards the count.
     int PendingEvents();
+    // Sends of every package still running.
+    static int SendsRunning();
     // How the setup log names this package (UTF-8).
     std::string LogName() const;
 
     // The text with the placeholders of m_params replaced.
     std::string ExpandParameters(const std::string& text) const;
-    // Fetches the offer image into m_image on a thread of the download manager, then calls done there,
-    // also when there is no image. The main product has none: done is called at once.
-    void DownloadImage(std::function<void()> done);
+    // Where the offer's picture is fetched from; empty for the main product, which has none.
+    CString ImageUrl() const;
     // For a "pn" offer that was shown: keeps it away for 180 days by writing the date until which it is
     // not shown at its "pnr" location below HKEY_LOCAL_MACHINE. Whether the record was written.
     bool WriteNoShowRecord() const;
@@ -78,7 +79,11 @@ public:
     std::string m_c;
     int m_position = 0;
     bool m_isMainProduct = false;
+    // Decoded on the user-interface thread and released there before GDI+ shuts down.
     std::shared_ptr<Gdiplus::Bitmap> m_image;
+    // The run the package belongs to: once it is cancelled (quit or Finish) the pause before a second
+    // attempt is cut short. Set before the first event; without one the pause runs in full.
+    std::shared_ptr<const Cancellation> m_run;
     FlowRules m_flow;
     PackageParameters m_params;
 
@@ -125,11 +130,12 @@ private:
     void BuildEventTemplate();
     // Runs on the thread launcher, so that the caller of SendEvent does not pay for creating the thread.
     static void StartSender(const std::shared_ptr<Package>& package, int id, const nlohmann::json& extra,
-                            const std::shared_ptr<ConfigurationManager>& configuration,
-                            const std::shared_ptr<ApiManager>& api);
+                            const std::shared_ptr<ConfigurationManager>& configuration);
     static void Send(std::shared_ptr<Package> package, int id, nlohmann::json extra,
-                     std::shared_ptr<ConfigurationManager> configuration, std::shared_ptr<ApiManager> api);
+                     std::shared_ptr<ConfigurationManager> configuration);
+    void BeginSend();
     void EndSend();
+    void PauseAfterFailure() const;
 
     std::mutex m_eventMutex;
     std::condition_variable m_eventsIdle;

@@ -2,7 +2,6 @@
 
 #include "framework/CryptoDigest.h"
 #include "framework/MessageBoxSeam.h"
-#include "framework/Pauses.h"
 #include "framework/PrivateFolder.h"
 #include "framework/SetupLog.h"
 #include "framework/WebAddress.h"
@@ -18,7 +17,6 @@
 #include <chrono>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -98,22 +96,19 @@ std::shared_ptr<DownloadManager> DownloadManager::Instance()
     return instance;
 }
 
-DownloadManager::~DownloadManager()
+DownloadManager::Outcome DownloadManager::DownloadFile(const Order& order, HWND window, const Cancellation& run)
 {
-    m_cancelled = true;
+    return Download(order, window, true, run);
 }
 
-DownloadManager::Outcome DownloadManager::DownloadFile(const Order& order, HWND window)
+DownloadManager::Outcome DownloadManager::DownloadFileWinInet(const Order& order, HWND window,
+                                                              const Cancellation& run)
 {
-    return Download(order, window, true);
+    return Download(order, window, false, run);
 }
 
-DownloadManager::Outcome DownloadManager::DownloadFileWinInet(const Order& order, HWND window)
-{
-    return Download(order, window, false);
-}
-
-DownloadManager::Outcome DownloadManager::Download(const Order& order, HWND window, bool winHttpFirst)
+DownloadManager::Outcome DownloadManager::Download(const Order& order, HWND window, bool winHttpFirst,
+                                                   const Cancellation& run)
 {
     // Refused addresses and targets are refused by both transports alike, so neither is started.
     if (!WebAddress::IsSecure(order.url)) {
@@ -125,16 +120,17 @@ DownloadManager::Outcome DownloadManager::Download(const Order& order, HWND wind
     }
     Result result;
     if (winHttpFirst) {
-        result = AttemptWinHttp(order.url, window, *target.file);
-        if (!result.first && PauseUnlessCancelled()) {
-            const Result fallback = AttemptWinInet(order.url, window, *target.file);
+        result = AttemptWinHttp(order.url, window, *target.file, run);
+        // Quitting must not wait out the pause, and nothing is tried again once it has come.
+        if (!result.first && !run.Pause(kFallbackPause)) {
+            const Result fallback = AttemptWinInet(order.url, window, *target.file, run);
             result.first = fallback.first;
             if (!fallback.first) {
                 result.second += fallback.second;
             }
         }
     } else {
-        result = AttemptWinInet(order.url, window, *target.file);
+        result = AttemptWinInet(order.url, window, *target.file, run);
     }
     if (!result.first) {
         target.Discard();
@@ -190,14 +186,15 @@ DownloadManager::Target DownloadManager::CreateTarget(const Order& order)
     return {std::move(file), CString(), CString()};
 }
 
-DownloadManager::Result DownloadManager::AttemptWinHttp(const CString& url, HWND window, DownloadOutputFile& file)
+DownloadManager::Result DownloadManager::AttemptWinHttp(const CString& url, HWND window, DownloadOutputFile& file,
+                                                        const Cancellation& run) const
 {
     const auto started = std::chrono::steady_clock::now();
     Result result;
     std::uint64_t bytes = 0;
     try {
-        WinHttpTransfer transfer(url, WinHttpTransfer::Client::FileDownload);
-        bytes = WriteBody(transfer, file, window);
+        WinHttpTransfer transfer(url, WinHttpTransfer::Client::FileDownload, m_fileLimits);
+        bytes = WriteBody(transfer, file, window, run);
         result = {true, CString()};
     } catch (const std::exception& failure) {
         result = {false, L"[WINHTTP] " + TransferError::TextOf(failure)};
@@ -206,14 +203,15 @@ DownloadManager::Result DownloadManager::AttemptWinHttp(const CString& url, HWND
     return result;
 }
 
-DownloadManager::Result DownloadManager::AttemptWinInet(const CString& url, HWND window, DownloadOutputFile& file)
+DownloadManager::Result DownloadManager::AttemptWinInet(const CString& url, HWND window, DownloadOutputFile& file,
+                                                        const Cancellation& run) const
 {
     const auto started = std::chrono::steady_clock::now();
     Result result;
     std::uint64_t bytes = 0;
     try {
-        WinInetTransfer transfer(url);
-        bytes = WriteBody(transfer, file, window);
+        WinInetTransfer transfer(url, m_fileLimits);
+        bytes = WriteBody(transfer, file, window, run);
         result = {true, CString()};
     } catch (const std::exception& failure) {
         result = {false, L" [WININET] " + TransferError::TextOf(failure)};
@@ -240,7 +238,8 @@ void DownloadManager::LogAttempt(const char* transport, const CString& url, cons
 }
 
 template <class Transfer>
-std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window)
+std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window,
+                                         const Cancellation& run)
 {
     const std::optional<std::uint64_t> contentLength = transfer.ContentLength();
     DownloadProgress progress(window, contentLength);
@@ -250,7 +249,7 @@ std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile&
     std::vector<char> buffer(kFileReadBytes);
     std::uint64_t total = 0;
     for (;;) {
-        if (m_cancelled) {
+        if (run.IsCancelled()) {
             TransferError::Throw(L"Download cancelled.");
         }
         const std::uint32_t read = transfer.Read(buffer.data(), kFileReadBytes);
@@ -268,72 +267,39 @@ std::uint64_t DownloadManager::WriteBody(Transfer& transfer, DownloadOutputFile&
     return total;
 }
 
-bool DownloadManager::PauseUnlessCancelled() const
+std::vector<char> DownloadManager::FetchToMemory(const CString& url, const Cancellation& run)
 {
-    // Quitting must not wait out the pause, so the flag is looked at while it runs.
-    const auto end = std::chrono::steady_clock::now() + Pauses::Of(kFallbackPause);
-    while (!m_cancelled && std::chrono::steady_clock::now() < end) {
-        Sleep(20);
-    }
-    return !m_cancelled;
-}
-
-std::unique_ptr<std::vector<char>> DownloadManager::FetchToMemory(const CString& url)
-{
-    auto bytes = std::make_unique<std::vector<char>>();
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    std::vector<char> bytes;
+    for (int attempt = 0; attempt < 2 && !run.IsCancelled(); ++attempt) {
         try {
-            WinHttpTransfer transfer(url, WinHttpTransfer::Client::MemoryFetch);
+            WinHttpTransfer transfer(url, WinHttpTransfer::Client::MemoryFetch, kPictureLimits);
             const auto contentLength = transfer.ContentLength();
             if (contentLength && *contentLength > kMaxFetchBytes) {
                 TransferError::Throw(L"Too large.");
             }
             std::vector<char> buffer(kFetchReadBytes);
             for (;;) {
-                if (m_cancelled) {
+                if (run.IsCancelled()) {
                     TransferError::Throw(L"Download cancelled.");
                 }
                 const std::uint32_t read = transfer.Read(buffer.data(), kFetchReadBytes);
                 if (read == 0) {
                     break;
                 }
-                if (bytes->size() + read > kMaxFetchBytes) {
+                if (bytes.size() + read > kMaxFetchBytes) {
                     TransferError::Throw(L"Too large.");
                 }
-                bytes->insert(bytes->end(), buffer.data(), buffer.data() + read);
+                bytes.insert(bytes.end(), buffer.data(), buffer.data() + read);
             }
             // A body cut short would pass for a whole image; it counts as a failed attempt instead.
-            if (!contentLength || *contentLength == bytes->size()) {
+            if (!contentLength || *contentLength == bytes.size()) {
                 return bytes;
             }
             TransferError::Throw(L"Download was incomplete.");
         } catch (const std::exception&) {
             // The fetch reports nothing: its callers show a missing image or nothing at all.
-            bytes->clear();
+            bytes.clear();
         }
     }
     return bytes;
-}
-
-void DownloadManager::FetchToMemoryAsync(const CString& url, FetchCallback callback)
-{
-    std::thread([this, url, callback = std::move(callback)] {
-        // This is the thread's edge: an exception let past it would end the process.
-        try {
-            auto bytes = FetchToMemory(url);
-            if (m_cancelled) {
-                bytes.reset();
-            }
-            callback(std::move(bytes));
-        } catch (const std::exception& failure) {
-            LogEntry() << "Fetch of " << SetupLog::AddressOf(url) << " ended with an exception: " << failure.what();
-        } catch (...) {
-            LogEntry() << "Fetch of " << SetupLog::AddressOf(url) << " ended with an unknown exception";
-        }
-    }).detach();
-}
-
-CString DownloadManager::FormatSystemMessage(DWORD error)
-{
-    return TransferError::FormatSystemMessage(error);
 }

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "framework/Cancellation.h"
 #include "framework/CString.h"
 #include "framework/HeldFile.h"
+#include "transfer/ExchangeLimits.h"
 
 #include <windows.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,11 +19,11 @@ class DownloadOutputFile;
 
 // The setup's HTTP client for payloads: installer files written to disk with progress posted to a
 // window (WinHTTP first, WinINet once more if that fails), and small resources fetched into memory.
-// One per process; all of its work runs on worker threads.
+// One per process; all of its work runs on worker threads, each given the run's cancellation: a
+// cancelled run ends a download at its next piece ("Download cancelled.") and cuts its pauses short.
 class DownloadManager {
 public:
     using Result = std::pair<bool, CString>;
-    using FetchCallback = std::function<void(std::unique_ptr<std::vector<char>>)>;
 
     // What one file download fetches, and where it goes.
     struct Order {
@@ -52,9 +52,8 @@ public:
 
     static std::shared_ptr<DownloadManager> Instance();
 
-    // Use Instance(); tests construct their own, e.g. one to cancel.
-    DownloadManager() = default;
-    ~DownloadManager();
+    // Use Instance(); tests may construct their own, with other limits for a file download.
+    explicit DownloadManager(const ExchangeLimits& fileLimits = kFileLimits) : m_fileLimits(fileLimits) {}
     DownloadManager(const DownloadManager&) = delete;
     DownloadManager& operator=(const DownloadManager&) = delete;
 
@@ -63,35 +62,38 @@ public:
     // is empty, or holds the WinHTTP failure that the WinINet attempt made up for; after a double failure
     // it holds both and no file is left. A file that does not match the digest asked for is deleted and
     // fails with "Checksum mismatch: " and its name; a digest that is not 64 hexadecimal digits never matches.
-    Outcome DownloadFile(const Order& order, HWND window);
+    // A read that brings nothing within the file limits' receive limit fails the attempt ("Download
+    // stalled: ...").
+    Outcome DownloadFile(const Order& order, HWND window, const Cancellation& run = Cancellation::Never());
     // The same with WinINet alone.
-    Outcome DownloadFileWinInet(const Order& order, HWND window);
+    Outcome DownloadFileWinInet(const Order& order, HWND window, const Cancellation& run = Cancellation::Never());
 
-    // The body of url after at most two attempts; an empty vector when both failed or the body would
-    // pass kMaxFetchBytes.
-    std::unique_ptr<std::vector<char>> FetchToMemory(const CString& url);
-    // Fetches on a detached thread and calls back on it; the pointer is empty once the manager is
-    // cancelled. The manager must outlive the fetch (the process-wide one does).
-    void FetchToMemoryAsync(const CString& url, FetchCallback callback);
-
-    static CString FormatSystemMessage(DWORD error);
+    // The body of url after at most two attempts; empty when both failed, the body would pass
+    // kMaxFetchBytes or the run was cancelled.
+    std::vector<char> FetchToMemory(const CString& url, const Cancellation& run = Cancellation::Never());
 
     // A picture larger than this is no picture of ours.
     static constexpr std::uint64_t kMaxFetchBytes = 2 * 1024 * 1024;
 
-    // Set by the controller when the user quits; it never goes back to false.
-    std::atomic<bool> m_cancelled{false};
+    // Every stage of an installer's download. The receive limit is how long a download may go without a
+    // byte (a server that stops sending) before the attempt fails and the run goes on.
+    static constexpr ExchangeLimits kFileLimits{std::chrono::seconds(10), std::chrono::seconds(15),
+                                                std::chrono::seconds(15), std::chrono::seconds(30)};
+    // Every stage of a picture's fetch: a picture that is slow to come is shown without.
+    static constexpr ExchangeLimits kPictureLimits{std::chrono::seconds(5), std::chrono::seconds(5),
+                                                   std::chrono::seconds(5), std::chrono::seconds(10)};
 
 private:
     struct Target;
-    Outcome Download(const Order& order, HWND window, bool winHttpFirst);
+    Outcome Download(const Order& order, HWND window, bool winHttpFirst, const Cancellation& run);
     Target CreateTarget(const Order& order);
-    Result AttemptWinHttp(const CString& url, HWND window, DownloadOutputFile& file);
-    Result AttemptWinInet(const CString& url, HWND window, DownloadOutputFile& file);
+    Result AttemptWinHttp(const CString& url, HWND window, DownloadOutputFile& file, const Cancellation& run) const;
+    Result AttemptWinInet(const CString& url, HWND window, DownloadOutputFile& file, const Cancellation& run) const;
     // Returns the number of bytes written.
     template <class Transfer>
-    std::uint64_t WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window);
+    static std::uint64_t WriteBody(Transfer& transfer, DownloadOutputFile& file, HWND window, const Cancellation& run);
     static void LogAttempt(const char* transport, const CString& url, const CString& path, std::uint64_t bytes,
                            std::chrono::steady_clock::time_point started, const Result& result);
-    bool PauseUnlessCancelled() const;
+
+    const ExchangeLimits m_fileLimits;
 };

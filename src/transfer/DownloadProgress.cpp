@@ -1,6 +1,6 @@
 #include "transfer/DownloadProgress.h"
 
-#include "transfer/DownloadMessages.h"
+#include "framework/PrivateMessages.h"
 
 DownloadProgress::DownloadProgress(HWND window, std::optional<std::uint64_t> contentLength)
     : m_window(window), m_contentLength(contentLength)

@@ -27,7 +27,8 @@ CString BuildCommandLine(const CString& path, const CString& arguments)
     return L"\"" + path + L"\" " + arguments;
 }
 
-std::pair<DWORD, CString> RunProcess(const CString& path, const CString& arguments, bool wait, HeldFile* held)
+std::pair<DWORD, CString> RunProcess(const CString& path, const CString& arguments, bool wait, HeldFile* held,
+                                     const Cancellation& run)
 {
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     const CString command = BuildCommandLine(path, arguments);
@@ -57,7 +58,11 @@ std::pair<DWORD, CString> RunProcess(const CString& path, const CString& argumen
 
     DWORD exitCode = NoExitCode;
     if (wait) {
-        WaitForSingleObject(process.Get(), INFINITE);
+        const HANDLE ends[] = {process.Get(), run.Handle()};
+        if (WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            LogEntry() << "Process " << started.dwProcessId << " (" << path << ") left running: the run has ended";
+            return {NoExitCode, L"Not waited for: the run has ended"};
+        }
         if (!GetExitCodeProcess(process.Get(), &exitCode)) {
             exitCode = NoExitCode;
         }
@@ -72,20 +77,6 @@ std::pair<DWORD, CString> RunProcess(const CString& path, const CString& argumen
         LogEntry() << "Process " << started.dwProcessId << " (" << path << ") started";
     }
     return {exitCode, message};
-}
-
-std::future<std::pair<DWORD, CString>> LaunchAsync(CString path, CString arguments, bool wait,
-                                                   std::shared_ptr<HeldFile> held)
-{
-    return std::async(std::launch::async, [path = std::move(path), arguments = std::move(arguments), wait,
-                                           held = std::move(held)] {
-        return RunProcess(path, arguments, wait, held.get());
-    });
-}
-
-void OpenFile(const CString& path)
-{
-    DesktopShell::Open(path);
 }
 
 void ShowInExplorer(const CString& path)

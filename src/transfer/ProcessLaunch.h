@@ -1,11 +1,11 @@
 #pragma once
 
+#include "framework/Cancellation.h"
 #include "framework/CString.h"
 #include "framework/HeldFile.h"
 
 #include <windows.h>
 
-#include <future>
 #include <memory>
 #include <utility>
 
@@ -20,18 +20,12 @@ CString BuildCommandLine(const CString& path, const CString& arguments);
 // "exit code = N" otherwise; not waiting, it is (4294967295, "exit code = 4294967295"). A program
 // that cannot be started gives (4294967295, "Error launching executable: " + the system's text).
 // held, when given, is the downloaded file the program comes from: it is let go once the process
-// has been created.
+// has been created. The wait ends when the run is cancelled, the program left running:
+// (4294967295, "Not waited for: the run has ended").
 std::pair<DWORD, CString> RunProcess(const CString& path, const CString& arguments, bool wait,
-                                     HeldFile* held = nullptr);
-
-// RunProcess on a thread of its own; the thread keeps held until the process has been created.
-std::future<std::pair<DWORD, CString>> LaunchAsync(CString path, CString arguments, bool wait,
-                                                   std::shared_ptr<HeldFile> held = nullptr);
+                                     HeldFile* held = nullptr, const Cancellation& run = Cancellation::Never());
 
 // After the wizard, through the desktop shell (as the signed-in user) where there is one:
-
-// Opens the file with its associated program.
-void OpenFile(const CString& path);
 
 // Opens an Explorer window (the Windows folder's explorer.exe) with the file selected.
 void ShowInExplorer(const CString& path);

@@ -5,6 +5,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <string>
 
 namespace TransferError {
 
@@ -32,6 +33,17 @@ void ThrowSystemError(const wchar_t* what, DWORD error)
     CString text;
     text.Format(L"%s: %d - %s", what, static_cast<int>(error), static_cast<const wchar_t*>(FormatSystemMessage(error)));
     Throw(text);
+}
+
+void ThrowReadFailure(const wchar_t* what, DWORD error, std::chrono::steady_clock::time_point started,
+                      std::chrono::milliseconds limit)
+{
+    // Told by the wait rather than the error: Windows says ERROR_WINHTTP_TIMEOUT, Wine a socket time-out
+    // or an aborted connection. A little early still counts: timers are not that exact.
+    if (std::chrono::steady_clock::now() - started >= limit * 9 / 10) {
+        Throw(CString(L"Download stalled: no data for " + std::to_wstring(limit.count()) + L" ms"));
+    }
+    ThrowSystemError(what, error);
 }
 
 CString TextOf(const std::exception& failure)

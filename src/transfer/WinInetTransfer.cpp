@@ -14,6 +14,7 @@
 
 struct WinInetTransfer::Handles {
     UniqueWinInetHandle internet;
+    UniqueWinInetHandle connection;
     UniqueWinInetHandle url;
 };
 
@@ -63,9 +64,61 @@ void RequireModernTls(HINTERNET request)
     }
 }
 
+void SetLimit(HINTERNET handle, DWORD option, std::chrono::milliseconds limit)
+{
+    DWORD milliseconds = static_cast<DWORD>(limit.count());
+    if (!InternetSetOptionW(handle, option, &milliseconds, sizeof(milliseconds))) {
+        TransferError::ThrowSystemError(L"Failed to set time limits", GetLastError());
+    }
+}
+
+// One hop: a connection and a request of its own, the limits set on the request before it is sent (a
+// request takes them from its connection when it is made, which takes none from the session).
+void OpenHop(WinInetTransfer::Handles& handles, const CString& url, const ExchangeLimits& limits)
+{
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.dwHostNameLength = 1;
+    parts.dwUrlPathLength = 1;
+    parts.dwExtraInfoLength = 1;
+    if (!InternetCrackUrlW(url, 0, 0, &parts)) {
+        TransferError::ThrowSystemError(L"Failed to open URL:", GetLastError());
+    }
+    const CString host(parts.lpszHostName, static_cast<int>(parts.dwHostNameLength));
+    // The object is the path with its query; a fragment never goes to the server.
+    CString object = CString(parts.lpszUrlPath, static_cast<int>(parts.dwUrlPathLength)) +
+                     CString(parts.lpszExtraInfo, static_cast<int>(parts.dwExtraInfoLength));
+    if (const int fragment = object.Find(L'#'); fragment >= 0) {
+        object = object.Left(fragment);
+    }
+    // The last hop's request goes before its connection: closing a connection ends its requests.
+    handles.url.Reset();
+    handles.connection.Reset(InternetConnectW(handles.internet.Get(), host, parts.nPort, nullptr, nullptr,
+                                              INTERNET_SERVICE_HTTP, 0, 0));
+    if (!handles.connection) {
+        TransferError::ThrowSystemError(L"Failed to open URL:", GetLastError());
+    }
+    // Straight from the server, and no copy in the cache: an installer would otherwise be written
+    // twice. Redirects come back to the caller, so every hop is checked and counted as over WinHTTP.
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                        (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+    handles.url.Reset(HttpOpenRequestW(handles.connection.Get(), L"GET", object.IsEmpty() ? L"/" : object.Str().c_str(),
+                                       nullptr, nullptr, nullptr, flags, 0));
+    if (!handles.url) {
+        TransferError::ThrowSystemError(L"Failed to open URL:", GetLastError());
+    }
+    SetLimit(handles.url.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, limits.resolve + limits.connect);
+    SetLimit(handles.url.Get(), INTERNET_OPTION_SEND_TIMEOUT, limits.send);
+    SetLimit(handles.url.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, limits.receive);
+    if (!HttpSendRequestW(handles.url.Get(), nullptr, 0, nullptr, 0)) {
+        TransferError::ThrowSystemError(L"Failed to open URL:", GetLastError());
+    }
+}
+
 }  // namespace
 
-WinInetTransfer::WinInetTransfer(const CString& url) : m_handles(std::make_unique<Handles>())
+WinInetTransfer::WinInetTransfer(const CString& url, const ExchangeLimits& limits)
+    : m_handles(std::make_unique<Handles>()), m_receiveLimit(limits.receive)
 {
     m_handles->internet.Reset(InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!m_handles->internet) {
@@ -74,15 +127,7 @@ WinInetTransfer::WinInetTransfer(const CString& url) : m_handles(std::make_uniqu
     CString current = url;
     for (int redirects = 0;;) {
         DownloadRules::RequireSecure(current);
-        // Straight from the server, and no copy in the cache: an installer would otherwise be written
-        // twice. Redirects come back here, so every hop is checked and counted as over WinHTTP.
-        m_handles->url.Reset(InternetOpenUrlW(m_handles->internet.Get(), current, nullptr, 0,
-                                              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                                  INTERNET_FLAG_NO_AUTO_REDIRECT,
-                                              0));
-        if (!m_handles->url) {
-            TransferError::ThrowSystemError(L"Failed to open URL:", GetLastError());
-        }
+        OpenHop(*m_handles, current, limits);
         DWORD status = 0;
         if (!QueryNumber(m_handles->url.Get(), HTTP_QUERY_STATUS_CODE, status)) {
             TransferError::ThrowSystemError(L"Failed to query HTTP status code", GetLastError());
@@ -121,11 +166,12 @@ std::optional<std::uint64_t> WinInetTransfer::ContentLength() const
 
 std::uint32_t WinInetTransfer::Read(char* buffer, std::uint32_t capacity)
 {
+    const auto started = std::chrono::steady_clock::now();
     DWORD read = 0;
     // A failing read is not the end of the data: without a content length nothing else would tell a
     // broken transfer from a complete one.
     if (!InternetReadFile(m_handles->url.Get(), buffer, capacity, &read)) {
-        TransferError::ThrowSystemError(L"Failed to read data", GetLastError());
+        TransferError::ThrowReadFailure(L"Failed to read data", GetLastError(), started, m_receiveLimit);
     }
     return read;
 }

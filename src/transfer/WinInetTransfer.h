@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/CString.h"
+#include "transfer/ExchangeLimits.h"
 
 #include <windows.h>
 
@@ -13,7 +14,8 @@
 // is accepted. Like WinHttpTransfer, it keeps its SDK header out of this one.
 class WinInetTransfer {
 public:
-    explicit WinInetTransfer(const CString& url);
+    // The limits' resolve stage has no WinINet setting: it is part of connecting there.
+    WinInetTransfer(const CString& url, const ExchangeLimits& limits);
     ~WinInetTransfer();
     WinInetTransfer(const WinInetTransfer&) = delete;
     WinInetTransfer& operator=(const WinInetTransfer&) = delete;
@@ -22,7 +24,8 @@ public:
     std::optional<std::uint64_t> ContentLength() const;
 
     // Reads the next part of the body into buffer; 0 at its end. A failing read throws
-    // "Failed to read data: <error> - <system text>".
+    // "Failed to read data: <error> - <system text>"; no data within the receive limit throws
+    // "Download stalled: ...".
     std::uint32_t Read(char* buffer, std::uint32_t capacity);
 
     // Defined in the .cpp only.
@@ -30,4 +33,5 @@ public:
 
 private:
     std::unique_ptr<Handles> m_handles;
+    std::chrono::milliseconds m_receiveLimit;
 };

@@ -28,6 +28,7 @@ public:
         return *m_dialog.m_errorPage;
     }
     bool ErrorShown() const { return m_dialog.m_errorShown; }
+    bool RunCancelled() const { return m_dialog.m_run->IsCancelled(); }
     std::shared_ptr<LanguageManager> Languages() const { return m_dialog.m_languageManager; }
 
     // Appends a stand-in for a later page of that name and kind.

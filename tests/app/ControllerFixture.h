@@ -8,7 +8,6 @@
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
 #include "resource.h"
-#include "transfer/DownloadManager.h"
 
 #include <chrono>
 
@@ -17,7 +16,6 @@
 struct ControllerFixture {
     ControllerFixture()
     {
-        DownloadManager::Instance()->m_cancelled = false;
         service.LoadScenario(nlohmann::json{
             {"extends", "empty"}, {"faults", {{"/o", {{"steps", {{{"status", 503}}}}, {"repeat", true}}}}}});
         auto configuration = ConfigurationManager::Instance();
@@ -26,7 +24,6 @@ struct ControllerFixture {
         configuration->m_telemetryUrl = CString(service.BaseUrl() + L"/zbd");
         configuration->m_tempFolder = MachineFacts::CreateUniqueTempFolder();
         configuration->m_setupPackage.reset();
-        configuration->m_quitRequested = false;
         configuration->m_offerCount = 0;
         configuration->m_offerAdjustment = 0;
         configuration->m_offerDeclined = false;
@@ -35,9 +32,6 @@ struct ControllerFixture {
         dialog.SetBackgroundColor(RGB(255, 255, 255));
         REQUIRE(dialog.Create(IDD_TESSERA_DIALOG));
     }
-
-    // A loading worker still waiting between attempts gives up at once.
-    ~ControllerFixture() { DownloadManager::Instance()->m_cancelled = true; }
 
     int EventsWithId(const char* id)
     {

@@ -75,11 +75,12 @@ TEST_CASE_FIXTURE(ControllerFixture, "Next from the first page reports the produ
     CHECK(EventsWithId("1") == 1);
 }
 
-TEST_CASE_FIXTURE(ControllerFixture, "The offers arrive from another thread and the configured pages follow in order")
+TEST_CASE_FIXTURE(ControllerFixture, "The offers arrive by message and the configured pages follow in order")
 {
     const auto configuration = ConfigurationManager::Instance();
     peer.Press(ButtonType::Next);
-    std::thread([this] { peer.Loading().m_completionHandler({}); }).join();
+    peer.Loading().m_completionHandler({});
+    CHECK(peer.PageCount() == 2);
     REQUIRE(PumpMessagesUntil([this] { return peer.CurrentPage() == 2; }, 5s));
     if (!IsIsvBuild()) {
         CHECK(dialog.GetWindowText() == configuration->m_productTitle + L" Setup");
@@ -156,7 +157,7 @@ TEST_CASE_FIXTURE(ControllerFixture, "Closing asks for confirmation exactly whil
         CHECK(boxes.Requests().empty());
         CHECK(dialog.m_hWnd == nullptr);
         CHECK_FALSE(PathFileExistsW(temp));
-        CHECK(ConfigurationManager::Instance()->m_quitRequested);
+        CHECK(peer.RunCancelled());
         CHECK(WaitForEvents("5", 1));
     }
 }
@@ -175,10 +176,21 @@ TEST_CASE_FIXTURE(ControllerFixture, "A page's error ends on the error page, aft
     CHECK(std::wstring(title) == L"Something went wrong");
     CHECK(CloseItems(dialog.m_hWnd) == 1);
 
+    const CString temp = ConfigurationManager::Instance()->m_tempFolder;
+    CloseHandle(CreateFileW(temp + L"\\installer.exe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     boxes.Clear();
-    dialog.SendMessage(WM_CLOSE);
+    SUBCASE("the close box")
+    {
+        dialog.SendMessage(WM_CLOSE);
+    }
+    SUBCASE("the page's Close: what was downloaded goes too")
+    {
+        peer.Press(ButtonType::Close);
+    }
     CHECK(boxes.Requests().empty());
     CHECK(dialog.m_hWnd == nullptr);
+    CHECK(peer.RunCancelled());
+    CHECK_FALSE(PathFileExistsW(temp));
 }
 
 TEST_CASE_FIXTURE(ControllerFixture, "The system menu loses Close on the download page and gets it back on the finish page")

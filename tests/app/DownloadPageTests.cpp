@@ -17,7 +17,7 @@
 #include "remote/Package.h"
 #include "resource.h"
 #include "transfer/DownloadManager.h"
-#include "transfer/DownloadMessages.h"
+#include "framework/PrivateMessages.h"
 
 #include <shlwapi.h>
 
@@ -39,9 +39,7 @@ struct DownloadFixture {
     DownloadFixture()
     {
         ClearFixtureRuns();
-        DownloadManager::Instance()->m_cancelled = false;
         const auto configuration = ConfigurationManager::Instance();
-        configuration->m_quitRequested = false;
         configuration->m_telemetryUrl = CString(service.BaseUrl() + L"/zbd");
         configuration->m_imageBaseUrl = CString(service.BaseUrl() + L"/f/");
         configuration->m_productUrl = CString(service.BaseUrl() + L"/endpoint/bramweb/os/riserollout/track/beta");
@@ -80,6 +78,15 @@ struct DownloadFixture {
         PumpMessagesUntil([this] { return !buttons.empty() || !errors.empty(); }, 60s);
     }
 
+    // Shows the page in a run of the test's, and returns while it works.
+    void Start(DownloadPageBase& page, const std::shared_ptr<Cancellation>& run)
+    {
+        page.SetRun(run);
+        REQUIRE(page.Create(page.TemplateId(), &host));
+        page.SetButtonHandler([this](ButtonType type) { buttons.push_back(type); });
+        page.OnNavigateToPage();
+    }
+
     // Event id -> texts ("12", or "" when absent) of one package's events, by its "5" identifier.
     std::multimap<std::string, std::string> EventsOf(const std::string& packageId)
     {
@@ -116,7 +123,7 @@ struct DownloadFixture {
 
     StandInService service;
     MessageBoxRecorder boxes;
-    std::shared_ptr<LanguageManager> manager = std::make_shared<LanguageManager>(nullptr);
+    std::shared_ptr<LanguageManager> manager = std::make_shared<LanguageManager>();
     PageHost host;
     std::unique_ptr<IPage> languagePage;
     std::vector<ButtonType> buttons;
@@ -233,21 +240,37 @@ TEST_CASE_FIXTURE(DownloadFixture, "Quitting during a download processes its res
                               {"faults", {{kProductPath, {{{"slow", {{"chunk", 16384}, {"interval", 0.2}}}}}}}}});
     AcceptOffer("of-1", "dl/offer.exe");
     DownloadPageIsv page(manager, &host);
-    REQUIRE(page.Create(page.TemplateId(), &host));
-    page.SetButtonHandler([this](ButtonType type) { buttons.push_back(type); });
-    page.OnNavigateToPage();
-    PumpMessagesFor(600ms);
-    ConfigurationManager::Instance()->m_quitRequested = true;
-    DownloadManager::Instance()->m_cancelled = true;
+    const auto run = std::make_shared<Cancellation>();
+    Start(page, run);
+    REQUIRE(PumpMessagesUntil([this] { return Requested(kProductPath); }, 20s));
+    run->Cancel();
     const Events product = WaitForEventsOf(kProduct, 1);
     PumpMessagesFor(1s);
     REQUIRE(product.size() == 1);
-    CHECK(product.begin()->second.find("DOWNLOAD FAILED: ") == 0);
+    CHECK(product.begin()->second == "DOWNLOAD FAILED: [WINHTTP] Download cancelled.");
     CHECK_FALSE(Requested("/f/dl/offer.exe"));
     CHECK(FixtureRuns("beta").empty());
     CHECK(buttons.empty());
-    ConfigurationManager::Instance()->m_quitRequested = false;
-    DownloadManager::Instance()->m_cancelled = false;
+}
+
+TEST_CASE_FIXTURE(DownloadFixture, "Quitting while the product installs leaves it running and starts no offer")
+{
+    service.LoadScenario(FilesScenario({{kProductPath, {{"file", "slow_setup.exe"}}},
+                                        {"/f/dl/offer.exe", {{"file", "fake_offer_setup.exe"}}}}));
+    AcceptOffer("of-1", "dl/offer.exe");
+    DownloadPageIsv page(manager, &host);
+    const auto run = std::make_shared<Cancellation>();
+    Start(page, run);
+    REQUIRE(WaitForRuns("beta", 1).size() == 1);
+    run->Cancel();
+    // The product's installer ends after the quit: nothing follows it.
+    ReleaseSlowSetups();
+    PumpMessagesFor(2s);
+    CHECK(FixtureRuns("fake_offer_setup").empty());
+    CHECK(EventsOf("of-1").empty());
+    CHECK(EventsOf(kProduct).empty());
+    CHECK(buttons.empty());
+    CHECK(errors.empty());
 }
 
 TEST_CASE_FIXTURE(DownloadFixture, "An unknown length turns the bar to marquee until the next download reports a percentage")
@@ -258,6 +281,11 @@ TEST_CASE_FIXTURE(DownloadFixture, "An unknown length turns the bar to marquee u
     const auto marquee = [bar] { return (GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) != 0; };
     page.SendMessage(WM_DOWNLOAD_PROGRESS, 40);
     CHECK(SendMessageW(bar, PBM_GETPOS, 0, 0) == 40);
+    // The dialog messages the pages send each other are no progress.
+    page.SendMessage(DM_SETDEFID, IDOK);
+    page.SendMessage(DM_REPOSITION);
+    CHECK(SendMessageW(bar, PBM_GETPOS, 0, 0) == 40);
+    CHECK_FALSE(marquee());
     page.SendMessage(WM_DOWNLOAD_SIZE_UNKNOWN);
     CHECK(marquee());
     page.SendMessage(WM_DOWNLOAD_PROGRESS, 5);

@@ -42,7 +42,7 @@ TEST_CASE("The ISV finish page starts the installed product with its launch argu
     configuration->m_installedExePath = L"{commonappdata}\\Bramble Web\\bramweb.exe";
     configuration->m_launchArguments = L"/RUNONSTARTUP";
     ClearFixtureRuns();
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     FinishPageIsv page(manager, &host);
     REQUIRE(page.Create(page.TemplateId(), &host));
@@ -77,7 +77,7 @@ TEST_CASE("The DLM finish page opens the downloaded file, or leaves it to the fi
     const CString downloaded = folder + L"\\downloaded.exe";
     REQUIRE(CopyFileW(Fixture("fake_offer_setup.exe"), downloaded, FALSE));
     ConfigurationManager::Instance()->m_downloadedFile = downloaded;
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     FinishPageDlm page(manager, &host);
     REQUIRE(page.Create(page.TemplateId(), &host));

@@ -163,7 +163,15 @@ TEST_CASE_FIXTURE(ControllerFixture, "Quitting during loading ends cleanly and n
         service.LoadScenario(json{{"extends", "demo"},
                                   {"faults", {{"/f/offer-1.png", {slow}}, {"/f/offer-2.png", {slow}}, {"/f/offer-3.png", {slow}}}}});
         peer.Press(ButtonType::Next);
-        REQUIRE(PumpMessagesUntil([&log] { return log.Contains("Configuration applied: 3 offer(s)"); }, 10s));
+        const auto pictureAsked = [this] {
+            for (const auto& request : service.Requests()) {
+                if (request.at("path") == "/f/offer-1.png") {
+                    return true;
+                }
+            }
+            return false;
+        };
+        REQUIRE(PumpMessagesUntil(pictureAsked, 10s));
     }
     CloseHandle(CreateFileW(temp + L"\\download.part", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     dialog.SendMessage(WM_CLOSE);

@@ -8,7 +8,7 @@
 #include "framework/MessagePump.h"
 #include "locale/LanguageManager.h"
 #include "profile/ConfigurationManager.h"
-#include "transfer/DownloadMessages.h"
+#include "framework/PrivateMessages.h"
 #include "resource.h"
 
 #include <commctrl.h>

@@ -27,7 +27,7 @@ std::vector<CString> Items(CComboBox& combo)
 
 // The language page gives the manager a real combo box to fill.
 struct LanguageList {
-    LanguageList() : manager(std::make_shared<LanguageManager>(nullptr)), page(manager, &host)
+    LanguageList() : manager(std::make_shared<LanguageManager>()), page(manager, &host)
     {
         REQUIRE(page.Create(page.TemplateId(), &host));
     }
@@ -135,7 +135,7 @@ TEST_CASE("An unknown language changes nothing")
 TEST_CASE("Broken documents are reported and leave the table as far as it was read")
 {
     MessageBoxRecorder boxes;
-    LanguageManager manager(nullptr);
+    LanguageManager manager;
 
     tinyxml2::XMLDocument noRoot;
     noRoot.Parse("<Other/>");

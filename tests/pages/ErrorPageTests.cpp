@@ -9,7 +9,7 @@
 
 TEST_CASE("The error page shows the reported texts and sends Close")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     ErrorPage page(manager, &host);
     page.m_title = L"Something went wrong";

@@ -20,7 +20,7 @@ bool IsChecked(HWND page, int controlId)
 
 TEST_CASE("The heritage options and configurations start checked and store what the user leaves")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     const auto configuration = ConfigurationManager::Instance();
     int nexts = 0;

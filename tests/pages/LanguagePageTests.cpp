@@ -27,7 +27,7 @@ std::unique_ptr<LanguagePageBase> MakeLanguagePage(std::shared_ptr<LanguageManag
 TEST_CASE("The language page shows localised texts at once and hands Next to the controller")
 {
     MessageBoxRecorder boxes;
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     auto page = MakeLanguagePage(manager, &host);
     REQUIRE(page->Create(page->TemplateId(), &host));
@@ -67,7 +67,7 @@ TEST_CASE("The language page shows localised texts at once and hands Next to the
 
 TEST_CASE("Choosing another language relabels every existing page")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     LanguagePage languagePage(manager, &host);
     ErrorPage errorPage(manager, &host);

@@ -53,7 +53,7 @@ struct LegalPageFixture {
     }
 
     MessageBoxRecorder boxes;
-    std::shared_ptr<LanguageManager> manager = std::make_shared<LanguageManager>(nullptr);
+    std::shared_ptr<LanguageManager> manager = std::make_shared<LanguageManager>();
     PageHost host;
     std::unique_ptr<IPage> languagePage;
     std::array<CString, 3> saved;

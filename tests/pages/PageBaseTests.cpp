@@ -56,7 +56,7 @@ COLORREF CenterPixel(HWND control)
 
 TEST_CASE("A key without text leaves the template's text in place")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     UnknownKeyPage page(manager, &host);
     REQUIRE(page.Create(page.TemplateId(), &host));
@@ -66,7 +66,7 @@ TEST_CASE("A key without text leaves the template's text in place")
 
 TEST_CASE("Every page paints its bottom band with the accent colour")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     UnknownKeyPage page(manager, &host);
     REQUIRE(page.Create(page.TemplateId(), &host));
@@ -90,7 +90,7 @@ TEST_CASE("Images come from the resources; a missing one is simply empty")
 
 TEST_CASE("The image control paints its image stretched, and only the background without one")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     UnknownKeyPage page(manager, &host);
     page.SetBackgroundColor(RGB(255, 255, 255));
@@ -116,7 +116,7 @@ TEST_CASE("The image control paints its image stretched, and only the background
 
 TEST_CASE("The loading page turns its bar into a marquee when shown")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     LoadingPage page(manager, &host);
     REQUIRE(page.Create(page.TemplateId(), &host));
@@ -131,7 +131,7 @@ TEST_CASE("The loading page turns its bar into a marquee when shown")
 
 TEST_CASE("Texts go to whichever control has the bound id now, and never to a page whose window is gone")
 {
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     LanguagePage languages(manager, &host);
     REQUIRE(languages.Create(languages.TemplateId(), &host));
@@ -162,7 +162,7 @@ TEST_CASE("When GDI+ cannot start, pictures stay empty and pages still show")
     CHECK_FALSE(GdiPlusSession::IsRunning());
     CHECK_FALSE(LoadImageResource(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_IMAGE_LOGO), L"IMAGE_BLOB"));
 
-    auto manager = std::make_shared<LanguageManager>(nullptr);
+    auto manager = std::make_shared<LanguageManager>();
     PageHost host;
     ErrorPage page(manager, &host);
     page.SetBackgroundColor(RGB(255, 255, 255));

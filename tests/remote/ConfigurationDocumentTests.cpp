@@ -5,6 +5,7 @@
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/ConfigurationDocument.h"
+#include "remote/JsonExchange.h"
 #include "remote/TesseraException.h"
 
 #include <nlohmann/json.hpp>
@@ -245,10 +246,10 @@ TEST_CASE("A configuration fetched from the service applies as the operator wrot
     for (const bool escaped : {false, true}) {
         CAPTURE(escaped);
         service.LoadScenario(json{{"config", config}, {"escape_spaces", escaped}});
-        std::string body;
-        DWORD status = 0;
-        REQUIRE(ApiManager::Instance()->PostJson(url, request.dump(), {}, body, status));
-        REQUIRE(status == 200);
+        const auto answer = JsonExchange::Post(url, request.dump(), {}, ApiManager::kConfigurationLimits);
+        REQUIRE(answer);
+        REQUIRE(answer->status == 200);
+        const std::string& body = answer->body;
         REQUIRE(service.Requests().at(0).at("check").at("valid") == true);
 
         const auto outcome = ApplyText(body, dlm.manager);

@@ -1,8 +1,9 @@
 #include <doctest/doctest.h>
 
-#include "RealPauses.h"
+#include "RealWaits.h"
 #include "StandInService.h"
 #include "WineEnvironment.h"
+#include "framework/Cancellation.h"
 #include "profile/ConfigurationManager.h"
 #include "remote/ApiManager.h"
 #include "remote/ConfigurationRequest.h"
@@ -56,7 +57,7 @@ TEST_CASE_FIXTURE(RequestFixture, "The request document reaches the service vali
     for (const auto& [code, sent] : {std::pair{L"pt_BR", "pt"}, {L"", ""}, {L"EN_us", "en"}}) {
         CAPTURE(sent);
         configuration->m_languageCode = code;
-        const auto document = ApiManager::Instance()->RequestConfiguration();
+        const auto document = ApiManager::Instance()->RequestConfiguration(Cancellation::Never());
         REQUIRE(document);
         CHECK(document->at("o").size() == 1);
         const json check = service.Requests().back().at("check");
@@ -76,29 +77,29 @@ TEST_CASE_FIXTURE(RequestFixture, "A body laid out over lines parses like the co
 {
     const json config{{"l", "US"}, {"f", {{"a", "pub-1"}, {"m", 3}}}, {"o", json::array({json{{"ad", {{"o", "x"}}}}})}};
     service.LoadScenario(json{{"config", config}});
-    const json compact = *ApiManager::Instance()->RequestConfiguration();
+    const json compact = *ApiManager::Instance()->RequestConfiguration(Cancellation::Never());
     service.LoadScenario(json{{"config", {{"raw", config.dump(4)}}}});
-    const json indented = *ApiManager::Instance()->RequestConfiguration();
+    const json indented = *ApiManager::Instance()->RequestConfiguration(Cancellation::Never());
     CHECK(indented == compact);
     CHECK(compact == config);
 
     service.LoadScenario(json{{"config", {{"raw", " \r\n\t "}}}});
-    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
+    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(Cancellation::Never()), TesseraException);
     service.LoadScenario(json{{"config", {{"raw", "{\"l\": \"US\","}}}});
-    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), json::parse_error);
+    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(Cancellation::Never()), json::parse_error);
     // More than 4 MiB is no configuration of ours: it is not read.
     service.LoadScenario(json{{"config", {{"raw", "{\"l\":\"US\",\"pad\":\"" + std::string(5 << 20, 'x') + "\"}"}}}});
-    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
+    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(Cancellation::Never()), TesseraException);
     configuration->m_configUrl = CString();
-    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(), TesseraException);
+    CHECK_THROWS_AS(ApiManager::Instance()->RequestConfiguration(Cancellation::Never()), TesseraException);
 }
 
 TEST_CASE_FIXTURE(RequestFixture, "A busy endpoint is asked three times, 5 s apart" *
                   doctest::skip(WineEnvironment::PrefixArch() == "win32"))
 {
-    const RealPauses realPauses;
+    const RealWaits realWaits;
     service.LoadScenario("config-retry");
-    const auto document = ApiManager::Instance()->RequestConfiguration();
+    const auto document = ApiManager::Instance()->RequestConfiguration(Cancellation::Never());
     REQUIRE(document);
     const json requests = service.Requests();
     REQUIRE(requests.size() == 3);

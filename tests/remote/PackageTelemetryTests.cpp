@@ -1,7 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "LoopbackPort.h"
-#include "RealPauses.h"
+#include "RealWaits.h"
 #include "SetupLogForTests.h"
 #include "StandInService.h"
 #include "framework/TextConversion.h"
@@ -220,7 +220,7 @@ TEST_CASE("Any status up to 399 counts as delivered: one attempt, and a closing 
 
 TEST_CASE("A refused event is posted twice, 5 s apart, and the send ends 5 s after the second")
 {
-    const RealPauses realPauses;
+    const RealWaits realWaits;
     StandInService service;
     service.LoadScenario("telemetry-500");
     TelemetryTarget target(service);
@@ -259,7 +259,7 @@ TEST_CASE("A failed exchange is tried once more like a failed status; an event t
         CHECK(log.Contains("Telemetry event 3 of offer offer-7 not delivered: no exchange with the service"));
         const auto messages = log.Messages();
         CHECK(std::count_if(messages.begin(), messages.end(), [](const std::string& message) {
-                  return message.find("sending failed") != std::string::npos;
+                  return message.find("Failed to send request") != std::string::npos;
               }) == 2);
     }
     SUBCASE("a connection that breaks off before the answer: the second attempt delivers the event")

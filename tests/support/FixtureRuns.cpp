@@ -22,7 +22,9 @@ std::vector<FixtureRun> FixtureRuns(const std::string& program)
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(RunsFolder(), error)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind(program + "-", 0) != 0 || entry.path().extension() != ".txt") {
+        // A copy saved beside an earlier one ("name (2).exe") is the same program.
+        const bool named = name.rfind(program + "-", 0) == 0 || name.rfind(program + " (", 0) == 0;
+        if (!named || entry.path().extension() != ".txt") {
             continue;
         }
         std::ifstream file(entry.path());
@@ -43,4 +45,15 @@ void ClearFixtureRuns()
 {
     std::error_code error;
     std::filesystem::remove_all(RunsFolder(), error);
+}
+
+void ReleaseSlowSetups()
+{
+    // Opened or made here: set, it wakes every waiting slow setup; once the last handle is gone the
+    // next slow setup makes it anew, not set.
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"TesseraSlowSetupRelease");
+    if (release) {
+        SetEvent(release);
+        CloseHandle(release);
+    }
 }

@@ -14,3 +14,5 @@ struct FixtureRun {
 std::vector<FixtureRun> FixtureRuns(const std::string& program);
 // Forgets every recorded start.
 void ClearFixtureRuns();
+// Ends every slow_setup.exe that is still running (by its event), whatever name it was saved under.
+void ReleaseSlowSetups();

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "framework/Pauses.h"
+#include "framework/Waits.h"
 
-// Test processes run the setup's pauses between attempts at a hundredth (TestMain): a test about a
-// pause itself holds one of these for as long as it needs the real ones.
-class RealPauses {
+// Test processes run the setup's waits (pauses and limits) at a hundredth (TestMain): a test about a
+// wait itself holds one of these for as long as it needs the real ones.
+class RealWaits {
 public:
-    RealPauses() : m_previous(Pauses::Scale()) { Pauses::SetScale(100); }
-    ~RealPauses() { Pauses::SetScale(m_previous); }
-    RealPauses(const RealPauses&) = delete;
-    RealPauses& operator=(const RealPauses&) = delete;
+    RealWaits() : m_previous(Waits::Scale()) { Waits::SetScale(100); }
+    ~RealWaits() { Waits::SetScale(m_previous); }
+    RealWaits(const RealWaits&) = delete;
+    RealWaits& operator=(const RealWaits&) = delete;
 
 private:
     int m_previous;

@@ -5,7 +5,7 @@
 
 #include "GdiPlusForTests.h"
 #include "MessageBoxRecorder.h"
-#include "framework/Pauses.h"
+#include "framework/Waits.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -18,9 +18,9 @@ int main(int argc, char** argv)
     LoadLibraryW(L"RICHED20.DLL");
 
     TestGdiPlusSession().emplace();
-    // The pauses between attempts, 5 s and 2 s in the setup, take 50 and 20 ms here; a test about a
-    // pause holds RealPauses.
-    Pauses::SetScale(1);
+    // The waits, such as the 5 s and 2 s pauses between attempts, take a hundredth here; a test about a
+    // wait holds RealWaits.
+    Waits::SetScale(1);
 
     int result = 0;
     {

@@ -2,7 +2,7 @@
 
 #include "DownloadTestSupport.h"
 #include "LoopbackHttpServer.h"
-#include "RealPauses.h"
+#include "RealWaits.h"
 #include "framework/UniqueHandle.h"
 #include "transfer/TransferError.h"
 #include "transfer/WinHttpTransfer.h"
@@ -32,7 +32,7 @@ TEST_CASE("When both transports fail the text names both failures and no file is
 
     SUBCASE("404 to both, two seconds apart; a file of that name from before stays as it was")
     {
-        const RealPauses realPauses;
+        const RealWaits realWaits;
         std::ofstream(std::filesystem::path(folder.FileAt(L"missing.bin").Str())) << "old";
         const auto started = Clock::now();
         const auto [ok, text] = Download(manager, UrlOf(service, "/f/missing.bin"));
@@ -59,7 +59,7 @@ TEST_CASE("When both transports fail the text names both failures and no file is
             const std::wstring name = L"one-mib (" + std::to_wstring(number) + L").bin";
             std::ofstream(std::filesystem::path(folder.FileAt(name.c_str()).Str())) << "x";
         }
-        const CString reason = DownloadManager::FormatSystemMessage(ERROR_FILE_EXISTS);
+        const CString reason = TransferError::FormatSystemMessage(ERROR_FILE_EXISTS);
         CHECK_FALSE(reason.IsEmpty());
         CHECK(Download(manager, DownloadManager::Order{UrlOf(service, "/f/one-mib.bin"), L"", false}).result ==
               DownloadManager::Result{false, L"[WINHTTP] Failed to open file for writing: 80 - " + reason +
@@ -75,7 +75,8 @@ TEST_CASE("A failed read is no end of the data: a body without a length that bre
     const LoopbackHttpServer::Reply broken{"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + std::string(300000, 'x'),
                                            true};
     LoopbackHttpServer server({broken});
-    WinHttpTransfer transfer(CString(server.BaseUrl()) + L"/f/broken.bin", WinHttpTransfer::Client::MemoryFetch);
+    WinHttpTransfer transfer(CString(server.BaseUrl()) + L"/f/broken.bin", WinHttpTransfer::Client::MemoryFetch,
+                             DownloadManager::kPictureLimits);
     std::vector<char> buffer(65536);
     CString failure;
     try {
@@ -100,6 +101,26 @@ TEST_CASE("WinINet makes up for a failed WinHTTP attempt, and the text keeps the
     CHECK(ReadFileBytes(outcome.file->Path()).size() == 1048576);
 }
 
+TEST_CASE("A server that stops sending fails the download with its own text on both transports; the file goes")
+{
+    StandInService service;
+    service.LoadScenario(nlohmann::json{
+        {"extends", "downloads"},
+        {"faults", {{"/f/one-mib.bin", {{"steps", {{{"stall_after", 4096}}}}, {"repeat", true}}}}}});
+    ScopedDownloadFolder folder;
+    // A short no-progress limit; every other limit as the setup has it.
+    ExchangeLimits limits = DownloadManager::kFileLimits;
+    limits.receive = std::chrono::milliseconds(1500);
+    DownloadManager manager(limits);
+    const auto started = Clock::now();
+    const auto [ok, text] = Download(manager, UrlOf(service, "/f/one-mib.bin"));
+    CHECK_FALSE(ok);
+    CHECK(ToUtf8(text) == "[WINHTTP] Download stalled: no data for 1500 ms [WININET] Download stalled: no data for 1500 ms");
+    CHECK(Clock::now() - started < std::chrono::seconds(20));
+    CHECK(CountRequests(service, "/f/one-mib.bin") == 2);
+    CHECK(folder.FileNames().empty());
+}
+
 TEST_CASE("Cancelling stops a download at its next read, ends the pause at once and starts no fallback")
 {
     StandInService service;
@@ -111,6 +132,7 @@ TEST_CASE("Cancelling stops a download at its next read, ends the pause at once 
     ScopedDownloadFolder folder;
     DownloadManager manager;
     ProgressWindow window;
+    Cancellation run;
     // Cancels once the body is flowing (or after a while), and tells how long the download took to stop.
     const auto cancelAndWait = [&](std::future<DownloadManager::Outcome>& task, bool waitForBody) {
         if (waitForBody) {
@@ -119,7 +141,7 @@ TEST_CASE("Cancelling stops a download at its next read, ends the pause at once 
             PumpMessagesFor(std::chrono::milliseconds(700));
         }
         const auto cancelled = Clock::now();
-        manager.m_cancelled = true;
+        run.Cancel();
         const auto result = WaitPumping(task).result;
         CHECK(Clock::now() - cancelled < std::chrono::milliseconds(1000));
         return result;
@@ -127,27 +149,27 @@ TEST_CASE("Cancelling stops a download at its next read, ends the pause at once 
 
     SUBCASE("during the WinHTTP body")
     {
-        auto task = StartDownload(manager, {UrlOf(service, "/f/slow.bin")}, window.Handle());
+        auto task = StartDownload(manager, {UrlOf(service, "/f/slow.bin")}, window.Handle(), run);
         CHECK(cancelAndWait(task, true) == DownloadManager::Result{false, L"[WINHTTP] Download cancelled."});
         CHECK(CountRequests(service, "/f/slow.bin") == 1);
     }
     SUBCASE("during the WinINet body, after WinHTTP failed")
     {
-        auto task = StartDownload(manager, {UrlOf(service, "/f/slow-after-503.bin")}, window.Handle());
+        auto task = StartDownload(manager, {UrlOf(service, "/f/slow-after-503.bin")}, window.Handle(), run);
         CHECK(cancelAndWait(task, true) ==
               DownloadManager::Result{false, L"[WINHTTP] Server returned status code: 503 [WININET] Download cancelled."});
     }
     SUBCASE("during the pause before the fallback")
     {
-        const RealPauses realPauses;
-        auto task = StartDownload(manager, {UrlOf(service, "/f/missing.bin")});
+        const RealWaits realWaits;
+        auto task = StartDownload(manager, {UrlOf(service, "/f/missing.bin")}, nullptr, run);
         CHECK(cancelAndWait(task, false) == DownloadManager::Result{false, L"[WINHTTP] Server returned status code: 404"});
         CHECK(CountRequests(service, "/f/missing.bin") == 1);
     }
     SUBCASE("before the download starts")
     {
-        manager.m_cancelled = true;
-        CHECK(Download(manager, UrlOf(service, "/f/one-mib.bin")) ==
+        run.Cancel();
+        CHECK(manager.DownloadFile({UrlOf(service, "/f/one-mib.bin")}, nullptr, run).result ==
               DownloadManager::Result{false, L"[WINHTTP] Download cancelled."});
     }
     CHECK(folder.FileNames().empty());

@@ -72,7 +72,7 @@ TEST_CASE("What is run comes over HTTPS only, every redirect on both transports;
     {
         LoopbackHttpServer pictures({{"HTTP/1.1 200 OK\r\nContent-Length: 3\r\nConnection: close\r\n\r\nPNG"}});
         const auto bytes = manager.FetchToMemory(CString(pictures.BaseUrl()) + L"/f/offer.png");
-        CHECK(*bytes == std::vector<char>{'P', 'N', 'G'});
+        CHECK(bytes == std::vector<char>{'P', 'N', 'G'});
     }
 }
 
@@ -95,8 +95,7 @@ TEST_CASE("A downloaded file is held from its download until its program has sta
     CHECK(ReadFileBytes(path) == downloaded);
 
     // The program starts from the held file, and the file is let go once it has.
-    auto launch = LaunchAsync(path, L"/S", true, outcome.file);
-    CHECK(launch.get().first == 0);
+    CHECK(RunProcess(path, L"/S", true, outcome.file.get()).first == 0);
     CHECK_FALSE(outcome.file->IsHeld());
     CHECK(DeleteFileW(path));
 }
@@ -149,9 +148,9 @@ TEST_CASE("Sizes: a picture past 2 MiB is no picture, and a length past 4 GiB is
     ScopedDownloadFolder folder;
     DownloadManager manager;
 
-    CHECK(manager.FetchToMemory(UrlOf(service, "/f/large.png"))->empty());
-    CHECK(manager.FetchToMemory(UrlOf(service, "/f/large-no-length.png"))->empty());
-    CHECK(manager.FetchToMemory(UrlOf(service, "/f/offer-1.png"))->size() > 0);
+    CHECK(manager.FetchToMemory(UrlOf(service, "/f/large.png")).empty());
+    CHECK(manager.FetchToMemory(UrlOf(service, "/f/large-no-length.png")).empty());
+    CHECK(manager.FetchToMemory(UrlOf(service, "/f/offer-1.png")).size() > 0);
 
     const auto [ok, text] = Download(manager, UrlOf(service, "/f/past-4-gib.bin"));
     CHECK_FALSE(ok);

@@ -4,7 +4,7 @@
 #include "framework/TextConversion.h"
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
-#include "transfer/DownloadMessages.h"
+#include "framework/PrivateMessages.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -77,9 +77,10 @@ LRESULT CALLBACK ProgressWindow::WindowProcedure(HWND window, UINT message, WPAR
 }
 
 std::future<DownloadManager::Outcome> StartDownload(DownloadManager& manager, const DownloadManager::Order& order,
-                                                    HWND window)
+                                                    HWND window, const Cancellation& run)
 {
-    return std::async(std::launch::async, [&manager, order, window] { return manager.DownloadFile(order, window); });
+    return std::async(std::launch::async,
+                      [&manager, order, window, &run] { return manager.DownloadFile(order, window, run); });
 }
 
 DownloadManager::Outcome Download(DownloadManager& manager, const DownloadManager::Order& order, HWND window)

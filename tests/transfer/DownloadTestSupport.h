@@ -66,9 +66,11 @@ T WaitPumping(std::future<T>& task)
     return task.get();
 }
 
-// DownloadFile on a std::async task, as the download pages run it, into the temporary folder.
+// DownloadFile on a task of its own, as the download pages run it, into the temporary folder. The run
+// must outlive the task.
 std::future<DownloadManager::Outcome> StartDownload(DownloadManager& manager, const DownloadManager::Order& order,
-                                                    HWND window = nullptr);
+                                                    HWND window = nullptr,
+                                                    const Cancellation& run = Cancellation::Never());
 DownloadManager::Outcome Download(DownloadManager& manager, const DownloadManager::Order& order, HWND window = nullptr);
 // The same for an address with the name taken from it, and its result alone.
 DownloadManager::Result Download(DownloadManager& manager, const CString& url, HWND window = nullptr,

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -225,8 +226,15 @@ TEST_CASE("A started program's exit code and the text for it come back, and the 
         CHECK(RunProcess(cmd, L"/c exit 0", true) == std::pair<DWORD, CString>{0, L""});
         CHECK(log.Contains(ToUtf8(BuildCommandLine(cmd, L"/c exit 1603"))));
         CHECK(log.Contains("ended with exit code 1603"));
-        auto task = LaunchAsync(cmd, L"/c exit 7", true);
-        CHECK(task.get() == std::pair<DWORD, CString>{7, L"exit code = 7"});
+    }
+    SUBCASE("A run that has ended is not waited for: the program is left running")
+    {
+        Cancellation run;
+        run.Cancel();
+        const auto started = std::chrono::steady_clock::now();
+        CHECK(RunProcess(cmd, L"/c ping -n 3 127.0.0.1 > nul", true, nullptr, run) ==
+              std::pair<DWORD, CString>{4294967295u, L"Not waited for: the run has ended"});
+        CHECK(std::chrono::steady_clock::now() - started < std::chrono::seconds(2));
     }
     SUBCASE("Not waiting gives no exit code")
     {
