@@ -9,6 +9,7 @@
 #include "remote/Package.h"
 #include "transfer/EncodingUtilities.h"
 
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 
@@ -64,6 +65,11 @@ void ReadIdentity(const json& element, Package& package)
     const json& ad = element.at("ad");
     package.m_adF = ad.at("f").get<std::string>();
     package.m_adO = ad.at("o").get<std::string>();
+    // The identifier is encoded digit by digit into the tracking value, in time that grows with the
+    // square of its length: a document with a huge one would hold the loading worker for hours.
+    if (package.m_adO.size() > OfferElement::kMaxOfferIdLength) {
+        throw std::length_error("offer identifier longer than " + std::to_string(OfferElement::kMaxOfferIdLength) + " bytes");
+    }
     const auto configuration = ConfigurationManager::Instance();
     std::string tracking;
     try {

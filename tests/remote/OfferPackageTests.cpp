@@ -6,6 +6,7 @@
 #include "profile/ConfigurationManager.h"
 #include "profile/MachineFacts.h"
 #include "remote/ApiManager.h"
+#include "remote/OfferElement.h"
 #include "remote/Package.h"
 #include "transfer/EncodingUtilities.h"
 
@@ -68,6 +69,12 @@ TEST_CASE("An offer element with a missing key or a value of the wrong type fail
     CHECK(Contains(FailureOf(Element({{"fe", "C:\\a"}})), "type must be array, but is string"));
     CHECK(Contains(FailureOf(Element({{"u", 7}})), "type must be string, but is number"));
     CHECK(Contains(FailureOf(Element({{"cmdu", {{{"utr", "hkey_current_user"}}}}})), "key 'utk' not found"));
+    // An identifier no service hands out, long enough to hold the worker in its encoding for hours.
+    json longId = Element();
+    longId["ad"]["o"] = std::string(OfferElement::kMaxOfferIdLength, 'o');
+    CHECK(FailureOf(longId).empty());
+    longId["ad"]["o"] = std::string(1 << 20, 'o');
+    CHECK(FailureOf(longId) == "offer identifier longer than 256 bytes");
     // Numbers may be floating point (truncated) or booleans.
     CHECK(FailureOf(Element({{"v", 2.9}, {"disk", true}})).empty());
     CHECK(Offer(Element({{"disk", true}}))->m_minDiskMb == 1);
@@ -127,6 +134,16 @@ TEST_CASE("Placeholders are filled from the parameters; unknown ones stay; none 
 
     // A value that holds its own placeholder is inserted once per occurrence and not searched again.
     CHECK(ExpandParameters("{a}{a}", {{"a", "x{a}y"}}) == "x{a}yx{a}y");
+
+    // Values that name each other many times over stop at the longest command line, at once.
+    std::string many;
+    for (int index = 0; index < 400; ++index) {
+        many += "{a}{b}{c}";
+    }
+    const std::string expanded = ExpandParameters(many, {{"a", many}, {"b", many}, {"c", many}});
+    CHECK(expanded.size() <= kMaxExpandedLength);
+    CHECK(expanded.size() > kMaxExpandedLength - many.size());
+    CHECK(expanded.find("{a}") != std::string::npos);
 }
 
 TEST_CASE("The pn block adds its parameters and flow rules only for a pn offer")
